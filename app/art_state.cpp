@@ -1,0 +1,5 @@
+#include "app/art_state.h"
+
+ArtState art;
+
+void ResetArtState() { art = ArtState{}; }

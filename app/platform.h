@@ -1,0 +1,31 @@
+// The seam between the portable core and the platform. The Win32 shell implements
+// these with the real API (platform_win32.cpp), the window-less tools with a fixed
+// clock and no window (platform_headless.cpp), and the unit tests with a recording fake.
+#pragma once
+#include <cstdint>
+
+// Milliseconds since the system started (GetTickCount); read on every input and by
+// the hint's timing.
+uint32_t PlatformTickCount();
+
+// Starts, or restarts with a new interval, the window timer with this id.
+void PlatformSetTimer(int id, int32_t intervalMs);
+
+// Stops the window timer with this id; stopping one that is not running is harmless.
+void PlatformKillTimer(int id);
+
+// Ends the message loop with this exit code (PostQuitMessage).
+void PlatformPostQuit(int exitCode);
+
+// Asks for the whole client area to be painted again, without erasing.
+void PlatformInvalidate();
+
+// F11: between the borderless full-screen popup and a framed window.
+void ToggleFullScreen();
+
+// F12: writes the frame as last composed to a PNG file; 0 or a negative code.
+int32_t SaveSnapshot();
+
+// 1 when a file or folder of this name exists, 0 otherwise; the snapshot uses it so
+// that it never overwrites a picture.
+int PlatformFileExists(const char16_t* path);

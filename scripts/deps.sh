@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever the build and the tests need and this machine lacks.
+# Sourced by test.sh and run.sh; quiet and quick when everything is there.
+huemix_install_deps() {
+    local wanted=(cmake make g++ googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+                  wine64 xvfb xdotool x11-utils imagemagick libpng-dev libgif-dev)
+    local missing=()
+    local pkg
+    for pkg in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds Huemix natively and for Windows, and runs every test: the unit tests natively
+# and under Wine, and the end-to-end tests of the real program under Wine on a private
+# X screen. Installs what is missing first. Exits non-zero on any failure.
+set -uo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+source scripts/deps.sh
+huemix_install_deps || { echo "test.sh: installing the build tools failed" >&2; exit 1; }
+
+JOBS="$(nproc 2>/dev/null || echo 2)"
+status=0
+
+build() {  # name, extra cmake arguments...
+    local dir="build/$1"
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >"$dir.configure.log" 2>&1 \
+        || { mkdir -p build; cat "$dir.configure.log"; return 1; }
+    if ! cmake --build "$dir" -j "$JOBS" >"$dir.build.log" 2>&1; then
+        cat "$dir.build.log"
+        return 1
+    fi
+    grep -E 'warning:' "$dir.build.log" || true
+}
+
+mkdir -p build
+if ! build native; then echo "test.sh: native build failed" >&2; exit 1; fi
+if ! build windows -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"; then
+    echo "test.sh: Windows build failed" >&2
+    exit 1
+fi
+
+echo "== native tests =="
+ctest --test-dir build/native --output-on-failure -j "$JOBS" || status=1
+echo "== Windows tests under Wine =="
+ctest --test-dir build/windows --output-on-failure || status=1
+
+[ "$status" -eq 0 ] && echo "All tests passed." || echo "Some tests FAILED." >&2
+exit "$status"

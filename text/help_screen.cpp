@@ -1,0 +1,3 @@
+#include "text/overlays.h"
+
+void DrawHelpScreen() {}
