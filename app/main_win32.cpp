@@ -1,0 +1,155 @@
+// The entry point: sizes everything to the chosen monitor, draws the splash screen,
+// opens the main window and runs the message loop until the quit message.
+#include <windows.h>
+
+#include <ctime>
+
+#include "app/art_state.h"
+#include "app/command_line.h"
+#include "app/frame.h"
+#include "app/memory.h"
+#include "app/shell_win32.h"
+#include "app/startup.h"
+#include "modes/modes.h"
+#include "modes/random_source.h"
+#include "palette/presets.h"
+
+namespace {
+
+constexpr char kClassName[] = "KvHuemixWnd";
+constexpr char kWindowTitle[] = "Korvane's Huemix";
+constexpr WORD kIconResource = 1;
+
+// Per-monitor awareness where the system has it, plain awareness on older systems,
+// nothing on the oldest: both functions are looked up by name, so none is required.
+void MakeDpiAware() {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    if (!user32) return;
+    using SetContext = BOOL(WINAPI*)(HANDLE);
+    using SetAware = BOOL(WINAPI*)();
+    // Through void(*)() because that is the one function pointer type any other converts to.
+    if (FARPROC found = GetProcAddress(user32, "SetProcessDpiAwarenessContext")) {
+        const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+        reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(found))(perMonitorV2);
+    } else if (FARPROC older = GetProcAddress(user32, "SetProcessDPIAware")) {
+        reinterpret_cast<SetAware>(reinterpret_cast<void (*)()>(older))();
+    }
+}
+
+BOOL CALLBACK SeeMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search) {
+    RecordMonitor(reinterpret_cast<MonitorSearch*>(search), monitor);
+    return TRUE;  // count them all
+}
+
+// The --monitor index in enumeration order, else the monitor under the cursor.
+HMONITOR ChooseMonitor() {
+    if (art.monitorOption >= 0) {
+        MonitorSearch search = {art.monitorOption, 0, nullptr};
+        EnumDisplayMonitors(nullptr, nullptr, SeeMonitor, reinterpret_cast<LPARAM>(&search));
+        if (search.found) return static_cast<HMONITOR>(search.found);
+    }
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    return MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY);
+}
+
+// The whole monitor, task bar included; the primary screen at (0, 0) when unknown.
+ArtRect MeasureMonitor(HMONITOR monitor) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (monitor && GetMonitorInfoA(monitor, &info)) {
+        const RECT& r = info.rcMonitor;
+        return {r.left, r.top, r.right, r.bottom};
+    }
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+// The 32-bit top-down DIB section every frame is composed into. Without it the
+// program still runs and paints black.
+void CreateFrameBitmap() {
+    // Room for a 256-entry colour table, which a 32-bit DIB never reads.
+    auto* info = static_cast<BITMAPINFO*>(ArtAllocZeroed(1, sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD)));
+    art.dibInfo = info;
+    if (!info) return;
+    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info->bmiHeader.biWidth = art.canvasWidth;
+    info->bmiHeader.biHeight = -art.canvasHeight;  // negative: the first row is the top
+    info->bmiHeader.biPlanes = 1;
+    info->bmiHeader.biBitCount = 32;
+    info->bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    ReleaseDC(nullptr, screen);
+    art.dibSection = bitmap;
+    art.dibPixels = bitmap ? static_cast<uint32_t*>(pixels) : nullptr;
+}
+
+void RegisterWindowClass(HINSTANCE instance) {
+    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kIconResource), IMAGE_ICON, 0,
+                                               0, LR_SHARED | LR_DEFAULTSIZE));
+    if (!icon) icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = kClassName;
+    windowClass.hIconSm = icon;
+    RegisterClassExA(&windowClass);
+}
+
+HWND CreateMainWindow(HINSTANCE instance, const ArtRect& monitor) {
+    if (art.windowedOption) art.fullScreen = 0;
+    const WindowPlacement p = StartWindowPlacement(monitor, art.canvasWidth, art.canvasHeight, art.windowedOption);
+    // WM_CREATE starts the rotation, splash and hint timers during this call.
+    return CreateWindowExA(0, kClassName, kWindowTitle, p.style, p.x, p.y, p.width, p.height, nullptr,
+                           nullptr, instance, nullptr);
+}
+
+// The display count must drop below zero for the cursor to disappear.
+void HideCursor() {
+    while (ShowCursor(FALSE) >= 0) {
+    }
+}
+
+int RunMessageLoop() {
+    MSG message = {};
+    // GetMessageA gives -1 on an error; looping on it would never end.
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    MakeDpiAware();
+    ParseCommandLine();
+    const ArtRect monitor = MeasureMonitor(ChooseMonitor());
+    if (AllocateBuffers(monitor.right - monitor.left, monitor.bottom - monitor.top) != kExitNormal) {
+        return kExitNoMemory;
+    }
+    art.randomState = SeedFromClock(static_cast<uint32_t>(std::time(nullptr)), GetTickCount());
+    ApplyOptions();
+    NewPalette();
+    CreateFrameBitmap();
+    SelectMode(0);
+    ComposeFrame();
+
+    RegisterWindowClass(instance);
+    HWND window = CreateMainWindow(instance, monitor);
+    if (!window) return kExitNoWindow;
+    mainWindow = window;
+    HideCursor();
+    SetForegroundWindow(window);
+    art.lastInputTick = GetTickCount();  // the hint shows during the first second
+    InvalidateRect(window, nullptr, FALSE);
+    SelectStartMode();
+    return RunMessageLoop();
+}
