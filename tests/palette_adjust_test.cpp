@@ -51,9 +51,8 @@ TEST(AdjustPalette, ConvertsWithTruncation) {
     EXPECT_EQ(AdjustedWith(0xC82800, 0, 0.5, 1.0), 0xC87864u);
     EXPECT_EQ(AdjustedWith(0xC82800, 0, 1.0, 0.6), 0x781700u);
     EXPECT_EQ(AdjustedWith(0xC82800, 0, 1.0, 1.4), 0xFF3200u);
-    // Hue ties: pure yellow has red and green equal at the top and must read as 60 degrees.
+    // Two channels sharing the top: yellow reads as 60 degrees, magenta as 300.
     EXPECT_EQ(AdjustedWith(0xFFFF00, 60, 1.0, 1.0), 0x00FF00u);
-    // Magenta has red and blue equal; red wins, giving 300 degrees.
     EXPECT_EQ(AdjustedWith(0xFF00FF, 60, 1.0, 1.0), 0xFF0000u);
 }
 
