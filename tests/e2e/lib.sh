@@ -167,19 +167,23 @@ e2e_running() {
     [ -n "$E2E_HUEMIX_PID" ] && kill -0 "$E2E_HUEMIX_PID" 2>/dev/null
 }
 
-# e2e_wait_window [SECONDS]: polls until the main window is mapped and sets E2E_WINDOW
-# to its X window id. Then moves the pointer over it: with no window manager the
-# keyboard focus follows the pointer. Default 60 seconds (a cold Wine start is slow).
+# e2e_wait_window [SECONDS]: polls until the main window is mapped and has painted
+# something other than black, and sets E2E_WINDOW to its X window id. Then moves the
+# pointer over it: with no window manager the keyboard focus follows the pointer.
+# Default 60 seconds (a cold Wine start is slow).
 e2e_wait_window() {
     local timeout="${1:-60}"
     e2e_wait_for "$timeout" _e2e_find_window || {
         e2e_running || e2e_fail "huemix.exe ended before its window appeared (see $E2E_WORK/huemix.log)"
         e2e_fail "no window \"$E2E_TITLE\" within $timeout s"
     }
+    e2e_wait_for 20 _e2e_painted || e2e_fail "the window stays black"
     local x y w h
     read -r x y w h <<<"$(e2e_window_geometry)"
     xdotool mousemove $((x + w / 2)) $((y + h / 2))
 }
+
+_e2e_painted() { [ "$(e2e_black_fraction "$(e2e_capture first-paint)")" -lt 990 ]; }
 
 _e2e_find_window() {
     E2E_WINDOW="$(xdotool search --onlyvisible --name "^$E2E_TITLE\$" 2>/dev/null | head -n1)"
