@@ -4,6 +4,7 @@
 
 #include "app/input.h"
 #include "app/keys.h"
+#include "palette/presets.h"
 #include "tests/fake_platform.h"
 #include "tests/test_support.h"
 
@@ -385,5 +386,38 @@ TEST(Timers, ZoomTimerActsOnlyInTheZoomAndUnknownIdsDoNothing) {
     art.currentMode = 8;
     HandleTimer(kTimerZoom);
     EXPECT_EQ(fake.invalidations, 1);
+    ReleaseTestState();
+}
+
+TEST(Input, ColourKeysStepTheAdjustmentAndApplyIt) {
+    Start();
+    art.currentPreset = 1;
+    NewPalette();
+    std::vector<double> saturation;
+    std::vector<double> brightness;
+    for (int i = 0; i < 3; ++i) {
+        Press(kKeyV);
+        saturation.push_back(art.saturationFactor);
+        Press(kKeyB, true, true);
+        brightness.push_back(art.brightnessFactor);
+    }
+    EXPECT_EQ(saturation, (std::vector<double>{0.5, 1.5, 1.0}));
+    EXPECT_EQ(brightness, (std::vector<double>{0.6, 1.4, 1.0}));
+
+    Press(kKeyH);
+    Press(kKeyH);
+    Press(kKeyH, false, true);
+    EXPECT_EQ(art.hueShift, 10.0);
+    // The shown palette is the adjusted one; the base stays as the preset made it.
+    EXPECT_NE(art.palette[128], art.basePalette[128]);
+    EXPECT_EQ(fake.invalidations, 9);
+
+    // A new palette, by Enter or P, takes every adjustment back.
+    Press(kKeyV);
+    Press(kKeyEnter);
+    EXPECT_EQ(art.hueShift, 0.0);
+    EXPECT_EQ(art.saturationFactor, 1.0);
+    EXPECT_EQ(art.brightnessFactor, 1.0);
+    EXPECT_EQ(art.palette[128], art.basePalette[128]);
     ReleaseTestState();
 }
