@@ -23,7 +23,8 @@
 # so an X window has exactly the outer size and position Windows gives the window.
 #
 # Failures print a message to stderr and exit 1; e2e_pass prints "PASS: name".
-# The work folder (captures, huemix.log) is kept when a test fails, for inspection.
+# The work folder (captures, huemix.log) is kept when a test fails, or always when
+# HUEMIX_E2E_KEEP is set, for inspection.
 
 set -uo pipefail
 
@@ -99,7 +100,7 @@ e2e_cleanup() {
         E2E_XVFB_PID=""
     fi
     if [ -n "$E2E_WORK" ] && [ -d "$E2E_WORK" ]; then
-        if [ "$status" -eq 0 ] && [ "$E2E_FAILED" -eq 0 ]; then
+        if [ "$status" -eq 0 ] && [ "$E2E_FAILED" -eq 0 ] && [ -z "${HUEMIX_E2E_KEEP:-}" ]; then
             rm -rf "$E2E_WORK"
         else
             echo "e2e: captures and log kept in $E2E_WORK" >&2
@@ -250,15 +251,23 @@ e2e_capture() {
 }
 
 # e2e_difference A B: prints how many pixels differ between two pictures of one size.
+# A missing or unreadable picture fails the test (or the $(...) it runs in, whose
+# caller then fails): a broken capture must never pass for an unchanged screen.
 e2e_difference() {
-    local out
+    local out status
     out="$(compare -metric AE "$1" "$2" null: 2>&1)"
+    status=$?
+    [ "$status" -le 1 ] || e2e_fail "cannot compare '$1' with '$2': $out"
     # Large counts can come in exponent notation.
     awk -v n="${out%% *}" 'BEGIN { printf "%d\n", n + 0 }'
 }
 
 # e2e_same A B: true when the two pictures are identical.
-e2e_same() { [ "$(e2e_difference "$1" "$2")" -eq 0 ]; }
+e2e_same() {
+    local count
+    count="$(e2e_difference "$1" "$2")" || exit 1
+    [ "$count" -eq 0 ]
+}
 
 # e2e_wait_change REFERENCE [SECONDS]: polls captures until one differs from the
 # reference picture; prints its path. False when the screen stayed the same.
@@ -277,11 +286,36 @@ e2e_wait_change() {
     return 1
 }
 
+# e2e_wait_moving NAME [SECONDS]: polls until the picture keeps moving: four captures
+# in a row, a quarter of a second apart, each unlike the one before. A single change
+# (the help hint going away, one new picture) is not movement. False after SECONDS
+# (default 10).
+e2e_wait_moving() {
+    local name="$1" timeout="${2:-10}" n=0 changes=0 previous current
+    local deadline=$((SECONDS + timeout))
+    previous="$(e2e_capture "$name-0")"
+    while [ "$SECONDS" -le "$deadline" ]; do
+        sleep 0.25
+        n=$((n + 1))
+        current="$(e2e_capture "$name-$n")"
+        if e2e_same "$previous" "$current"; then
+            changes=0
+        else
+            changes=$((changes + 1))
+            [ "$changes" -ge 3 ] && return 0
+        fi
+        previous="$current"
+    done
+    return 1
+}
+
 # e2e_wait_still NAME [SECONDS] [QUIET_SECONDS]: polls until the screen has stayed the
-# same for QUIET_SECONDS (default 0.8: longer than the hint timer's period); prints the
-# path of the still picture. False when it kept changing for SECONDS (default 10).
+# same for QUIET_SECONDS; prints the path of the still picture. The default, 1.2 s, is
+# longer than the help hint shows after a key, so two equal captures cannot both be
+# showing the hint that is about to go. False when it kept changing for SECONDS
+# (default 10).
 e2e_wait_still() {
-    local name="$1" timeout="${2:-10}" quiet="${3:-0.8}" n=0 previous current
+    local name="$1" timeout="${2:-10}" quiet="${3:-1.2}" n=0 previous current
     local deadline=$((SECONDS + timeout))
     previous="$(e2e_capture "$name-0")"
     while [ "$SECONDS" -le "$deadline" ]; do
