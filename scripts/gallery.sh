@@ -18,13 +18,13 @@ SIZE=480x300
 mkdir -p "$OUT"
 # mode, file name, preset, seed, further options
 pictures=(
-    "0|00-splash|SUNSET|1|"
+    "0|00-splash|AMIGA|1|"
     "1|01-plasma|FIRE|2024|"
     "2|02-voronoi|PASTEL|7|"
     "3|03-phyllotaxis|NEON|1|--ticks 40"
     "4|04-string-art|OCEAN|12|"
-    "5|05-reaction-diffusion|FOREST|5|"
-    "6|06-landscape|RANDOM|31|"
+    "5|05-reaction-diffusion|FOREST|3|"
+    "6|06-landscape|SUNSET|31|"
     "7|07-squares|CGA|8|"
     "8|08-mandelbrot-zoom|AMIGA|3|--zoom-frames 120"
     "9|09-buddhabrot|FIRE|9|"

@@ -238,17 +238,20 @@ TEST(OfflineJob, FailedBuffersAreAnErrorAndLeaveNothing) {
         EXPECT_EQ(art.canvasBackup, nullptr);
         EXPECT_EQ(art.dibPixels, nullptr);
     }
-    // A mode refused its scratch draws nothing, which must not pass for a picture:
-    // the zoom's buffer is the third allocation of an indexed picture in mode 8.
-    Fresh();
-    OfflineOptions o = Small(8, 4);
-    ArtFailAllocation(3);
-    EXPECT_EQ(RunOfflineJob(o, 1), -1);
-    EXPECT_EQ(art.canvas, nullptr);
-    EXPECT_EQ(art.zoomBuffer, nullptr);
-    // With nothing refused the same job succeeds.
-    Fresh();
-    EXPECT_EQ(RunOfflineJob(o, 1), 0);
+    // A mode refused its scratch draws nothing, which must not pass for a picture.
+    // The third allocation of an indexed picture is the mode's first: Voronoi's seeds,
+    // the reaction-diffusion grid, the zoom's buffer, the Buddhabrot's orbits.
+    for (int32_t mode : {2, 5, 8, 9}) {
+        Fresh();
+        OfflineOptions o = Small(mode, 4);
+        ArtFailAllocation(3);
+        EXPECT_EQ(RunOfflineJob(o, 1), -1) << mode;
+        EXPECT_EQ(art.canvas, nullptr);
+        EXPECT_EQ(art.zoomBuffer, nullptr);
+        // With nothing refused the same job succeeds.
+        Fresh();
+        EXPECT_EQ(RunOfflineJob(o, 1), 0) << mode;
+    }
     Fresh();
 }
 
