@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/art_state.h"
-#include "app/frame.h"
 #include "app/memory.h"
 #include "export/offline_job.h"
 #include "modes/canvas.h"
@@ -13,7 +12,6 @@
 #include "palette/presets.h"
 #include "tests/fake_platform.h"
 #include "tests/test_support.h"
-#include "text/overlays.h"
 
 namespace {
 // What a job leaves behind that a picture is made of.
@@ -150,20 +148,6 @@ TEST(OfflineJob, GivesWhatTheProgramShowsAfterTheSameActions) {
     Fresh();
 }
 
-TEST(OfflineJob, SizesAreRaisedAndScaledAsAtStartUp) {
-    OfflineOptions o = Small(1, 4);
-    o.width = 100;
-    o.height = 1080;
-    Outcome out = RunJob(o, 1);
-    EXPECT_EQ(out.width, 320);
-    EXPECT_EQ(out.height, 1080);
-    ScaleValues s = ComputeScales(320, 1080);
-    EXPECT_EQ(art.detailScale, s.detailScale);
-    EXPECT_EQ(art.textScaleMedium, 4);
-    EXPECT_EQ(art.textScaleLarge, 7);
-    Fresh();
-}
-
 TEST(OfflineJob, SeedsReproduceAndZeroIsTheProgramsFallback) {
     OfflineOptions o = Small(1, 0);
     Outcome first = RunJob(o, 777);
@@ -255,46 +239,6 @@ TEST(OfflineJob, FailedBuffersAreAnErrorAndLeaveNothing) {
     Fresh();
 }
 
-TEST(OfflineJob, StripFrameHasNoHintAndShowsTheDefaults) {
-    Fresh();
-    fake.tick = 5000;  // any clock: the last input is made long past
-    OfflineOptions o = Small(3, 2);
-    o.overlay = kOverlayStrip;
-    ASSERT_EQ(RunOfflineJob(o, 9), 0);
-    ASSERT_NE(art.dibPixels, nullptr);
-    EXPECT_EQ(art.statusStripShown, 1);
-    EXPECT_EQ(art.helpShown, 0);
-    EXPECT_EQ(art.autoCycle, 0);
-    EXPECT_EQ(art.rotationIntervalMs, 50);
-    ComposeFrame();
-    const size_t n = static_cast<size_t>(art.canvasWidth) * art.canvasHeight;
-    std::vector<uint32_t> composed(art.dibPixels, art.dibPixels + n);
-    // The same frame with the strip alone.
-    for (size_t i = 0; i < n; ++i) art.dibPixels[i] = art.palette[art.canvas[i]];
-    DrawStatusStrip(art.dibPixels);
-    EXPECT_TRUE(std::vector<uint32_t>(art.dibPixels, art.dibPixels + n) == composed);
-    Fresh();
-}
-
-TEST(OfflineJob, HelpFrameIndicesAreWhatComposeFrameMaps) {
-    Fresh();
-    OfflineOptions o = Small(1, 4);
-    o.overlay = kOverlayHelp;
-    o.format = kFormatPng;  // so that the job gives frame pixels to compare with
-    ASSERT_EQ(RunOfflineJob(o, 21), 0);
-    std::vector<uint8_t> picture = CanvasCopy();
-    ComposeFrame();
-    const size_t n = picture.size();
-    for (int round = 0; round < 2; ++round) {  // the picture survives repeated frames
-        const uint8_t* help = OfflineFrameIndices(o);
-        for (size_t i = 0; i < n; ++i) ASSERT_EQ(art.palette[help[i]], art.dibPixels[i]) << i;
-        EXPECT_TRUE(CanvasCopy() == picture);
-    }
-    o.overlay = kOverlayNone;
-    EXPECT_EQ(OfflineFrameIndices(o), art.canvas);
-    Fresh();
-}
-
 TEST(OfflineJob, ZoomFramesFallDueEvery120Ms) {
     // 50 ms frames: the zoom timer fires at 120, 240, 360, ... so frames 3, 5, 8, 10
     // and 12 (150, 250, 400, 500 and 600 ms) each bring one zoom frame.
@@ -316,26 +260,3 @@ TEST(OfflineJob, ZoomFramesFallDueEvery120Ms) {
                                    int64_t{kOfflineMaxFrames - 1} * kOfflineMaxDelayMs / 120));
 }
 
-TEST(OfflineJob, AnimationFramesTickAndMoveTheZoomOn) {
-    // Five frames of 50 ms after the picture: five ticks and two zoom frames (at 120
-    // and 240 ms), the same as the program's timers over 250 ms.
-    OfflineOptions o = Small(8, 1);
-    o.frames = 6;
-    o.format = kFormatGif;
-    Fresh();
-    ASSERT_EQ(RunOfflineJob(o, 31), 0);
-    for (int32_t frame = 1; frame < o.frames; ++frame) ASSERT_EQ(AdvanceOfflineFrame(o, frame), 0);
-    Outcome animated = Capture();
-    double halfHeight = art.zoomHalfHeight;
-    Outcome program = RunAsTheProgram(320, 200, 31, 1, 8, 2, {0, 0, 0, 0}, 1, 1, 0, 5);
-    ExpectSame(animated, program);
-    EXPECT_EQ(halfHeight, art.zoomHalfHeight);
-
-    // Outside the zoom an animation frame is a tick and nothing else.
-    o = Small(2, 1);
-    Fresh();
-    ASSERT_EQ(RunOfflineJob(o, 31), 0);
-    for (int32_t frame = 1; frame <= 4; ++frame) ASSERT_EQ(AdvanceOfflineFrame(o, frame), 0);
-    ExpectSame(Capture(), RunAsTheProgram(320, 200, 31, 1, 2, 0, {0, 0, 0, 0}, 1, 1, 0, 4));
-    Fresh();
-}

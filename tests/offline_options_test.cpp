@@ -182,14 +182,9 @@ TEST(OfflineOptions, WholeCommandLineChecks) {
     ExpectError({"-o"}, "-o needs a value");
 }
 
-TEST(OfflineOptions, HelpAndItsText) {
+TEST(OfflineOptions, HelpWinsWherePresent) {
     EXPECT_EQ(Parse({"--help"}).result, kParseHelp);
     EXPECT_EQ(Parse({"--size", "640x400", "-h"}).result, kParseHelp);
-    for (const char* name : {"-o FILE", "--size", "--seed", "--palette", "--mode", "--zoom-frames", "--hue",
-                             "--saturation", "--brightness", "--ticks", "--step", "--direction", "--paused",
-                             "--overlay", "--frames", "--delay", "--help"}) {
-        EXPECT_NE(std::string(OfflineUsage).find(name), std::string::npos) << name;
-    }
 }
 
 TEST(OfflineOptions, MessagesStayOnOneShortLine) {
