@@ -15,3 +15,7 @@ void ArtFree(void* block);
 void ArtFailAllocation(int nth);
 // How many allocations have been asked for since the program started; for tests.
 long ArtAllocationCount();
+// How many of them returned null (the test switch's included). Generators draw
+// nothing when their scratch is refused, so a tool that must not hand out a blank
+// picture compares this before and after drawing.
+long ArtFailedAllocationCount();

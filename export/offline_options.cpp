@@ -1,0 +1,368 @@
+#include "export/offline_options.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/command_line.h"
+#include "palette/presets.h"
+
+const char* const OfflineUsage =
+    "Usage: huemix-render [options] -o FILE\n"
+    "Renders a Huemix picture exactly as the program would show it, without a window.\n"
+    "The file's ending chooses the output: .png (a still picture) or .gif (an animation).\n"
+    "\n"
+    "  -o FILE             the picture to write (.png or .gif)\n"
+    "  --size WxH          Canvas size, raised to at least 320x200 (default 1920x1080)\n"
+    "  --seed N            random seed, decimal or 0x hex; 0 means 0xC0FFEE\n"
+    "                      (default: from the clock, as the program seeds)\n"
+    "  --palette NAME      preset: RANDOM FIRE OCEAN FOREST GRAY CGA AMIGA SUNSET NEON\n"
+    "                      PASTEL IBM, any case (default RANDOM)\n"
+    "  --mode N            drawing mode 0 to 9 (0 is the splash screen; other numbers\n"
+    "                      draw mode 1, as the program does) (default 1)\n"
+    "  --zoom-frames F     in mode 8, F further zoom frames after the first (default 0)\n"
+    "  --hue DEG           hue shift in degrees (default 0)\n"
+    "  --saturation X      saturation factor (default 1)\n"
+    "  --brightness Y      brightness factor (default 1); unless all three are neutral\n"
+    "                      the adjustment is applied once, as a key press does\n"
+    "  --ticks T           palette rotation ticks after the adjustment (default 0);\n"
+    "                      an adjustment compounds from tick to tick\n"
+    "  --step K            places per tick: 1, 2, 4 or 8 (default 1)\n"
+    "  --direction D       +1 or -1 (default +1)\n"
+    "  --paused            ticks do nothing, as while the program is paused\n"
+    "  --overlay KIND      none: the indexed picture (default); strip: the frame with\n"
+    "                      the status strip (its interval is --delay, auto-cycle off,\n"
+    "                      no hint); help: the frame with the help screen\n"
+    "  --frames N          an animated GIF of N frames, one rotation tick apart; in\n"
+    "                      mode 8 the zoom also moves on every 120 ms (default 1)\n"
+    "  --delay MS          time per frame, 1 to 655350 ms (default 50); the GIF stores\n"
+    "                      it rounded to the nearest centisecond, at least 1\n"
+    "  -h, --help          this text\n"
+    "\n"
+    "A .png with --overlay none is an 8-bit palette PNG whose pixel values are the\n"
+    "Canvas indices and whose palette is the 256 colours; with an overlay it is an RGB\n"
+    "PNG. 255 frames of step 1 without adjustment make a seamless loop. A GIF frame\n"
+    "holds 256 colours, so a .gif takes --overlay none or help.\n"
+    "On success one line names the file, size, mode, preset, seed and the random state\n"
+    "after drawing. Bad options print one line and exit with code 2, leaving no file.\n";
+
+namespace {
+// Arguments are echoed in messages: keep the line one line, and not endless.
+void Quote(const char* text, char* out, size_t outSize) {
+    size_t n = 0;
+    const size_t limit = outSize > 4 ? outSize - 4 : 0;
+    for (; *text && n < limit; ++text) {
+        unsigned char c = static_cast<unsigned char>(*text);
+        out[n++] = (c < 0x20 || c == 0x7F) ? '?' : static_cast<char>(c);
+    }
+    if (*text && outSize >= 4) {
+        out[n++] = '.';
+        out[n++] = '.';
+        out[n++] = '.';
+    }
+    if (outSize > 0) out[n < outSize ? n : outSize - 1] = '\0';
+}
+
+// Builds "<option> '<value>': <problem>" into the caller's buffer.
+void Fail(char* error, size_t errorSize, const char* option, const char* value, const char* problem) {
+    char quoted[72];
+    Quote(value, quoted, sizeof quoted);
+    std::snprintf(error, errorSize, "%s '%s': %s", option, quoted, problem);
+}
+
+// Strict whole number: an optional sign and decimal digits, nothing else. Values far
+// outside any range saturate, so the range check that follows still rejects them.
+bool ReadWhole(const char* text, int64_t* value) {
+    const char* p = text;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (*p < '0' || *p > '9') return false;
+    int64_t v = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        if (v < (int64_t{1} << 40)) v = v * 10 + (*p - '0');
+    }
+    if (*p) return false;
+    *value = negative ? -v : v;
+    return true;
+}
+
+bool ReadWholeInRange(const char* text, int64_t lo, int64_t hi, int32_t* out) {
+    int64_t v = 0;
+    if (!ReadWhole(text, &v) || v < lo || v > hi) return false;
+    *out = static_cast<int32_t>(v);
+    return true;
+}
+
+// A seed: decimal, or hexadecimal after 0x (the form the success line prints).
+bool ReadSeed(const char* text, uint32_t* seed) {
+    uint64_t v = 0;
+    const char* p = text;
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        p += 2;
+        if (!*p) return false;
+        for (; *p; ++p) {
+            int digit = -1;
+            if (*p >= '0' && *p <= '9') digit = *p - '0';
+            if (*p >= 'a' && *p <= 'f') digit = *p - 'a' + 10;
+            if (*p >= 'A' && *p <= 'F') digit = *p - 'A' + 10;
+            if (digit < 0) return false;
+            v = v * 16 + static_cast<uint64_t>(digit);
+            if (v > 0xFFFFFFFFu) return false;
+        }
+    } else {
+        if (!*p) return false;
+        for (; *p; ++p) {
+            if (*p < '0' || *p > '9') return false;
+            v = v * 10 + static_cast<uint64_t>(*p - '0');
+            if (v > 0xFFFFFFFFu) return false;
+        }
+    }
+    *seed = static_cast<uint32_t>(v);
+    return true;
+}
+
+// A finite decimal number as strtod reads it, with nothing left over.
+bool ReadReal(const char* text, double* out) {
+    if (!*text || *text == ' ' || (*text >= '\t' && *text <= '\r')) return false;
+    char* end = nullptr;
+    double v = std::strtod(text, &end);
+    if (end == text || *end || !std::isfinite(v)) return false;
+    *out = v;
+    return true;
+}
+
+// WIDTHxHEIGHT, both whole and positive.
+bool ReadSize(const char* text, int64_t* w, int64_t* h) {
+    const char* x = std::strchr(text, 'x');
+    if (!x) x = std::strchr(text, 'X');
+    if (!x || x == text) return false;
+    char first[24];
+    size_t len = static_cast<size_t>(x - text);
+    if (len >= sizeof first) len = sizeof first - 1;  // still all digits: saturates later
+    std::memcpy(first, text, len);
+    first[len] = '\0';
+    if (first[0] < '0' || first[0] > '9' || x[1] < '0' || x[1] > '9') return false;  // no signs
+    return ReadWhole(first, w) && ReadWhole(x + 1, h);
+}
+
+// The arguments arrive as UTF-8; the program reads its options as UTF-16 code units.
+// Decoding first lets the value go through the program's own readers unchanged.
+void ToUtf16(const char* text, char16_t* out, size_t capacity) {
+    size_t n = 0;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+    while (*p && n + 2 < capacity) {
+        uint32_t c = *p++;
+        int more = 0;
+        if (c >= 0xF0 && c < 0xF8) {
+            c &= 0x07;
+            more = 3;
+        } else if (c >= 0xE0) {
+            c &= 0x0F;
+            more = 2;
+        } else if (c >= 0xC0) {
+            c &= 0x1F;
+            more = 1;
+        } else if (c >= 0x80) {
+            c = 0xFFFD;  // a stray continuation byte
+        }
+        for (; more > 0; --more) {
+            if ((*p & 0xC0) != 0x80) {
+                c = 0xFFFD;
+                break;
+            }
+            c = (c << 6) | (*p++ & 0x3F);
+        }
+        if (c > 0x10FFFF) c = 0xFFFD;
+        if (c >= 0x10000) {
+            c -= 0x10000;
+            out[n++] = static_cast<char16_t>(0xD800 + (c >> 10));
+            out[n++] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            out[n++] = static_cast<char16_t>(c);
+        }
+    }
+    out[n] = u'\0';
+}
+
+bool EndsWith(const char* text, const char* ending) {
+    size_t n = std::strlen(text);
+    size_t m = std::strlen(ending);
+    if (n < m) return false;
+    for (size_t i = 0; i < m; ++i) {
+        char c = text[n - m + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        if (c != ending[i]) return false;
+    }
+    return true;
+}
+
+bool Same(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+}  // namespace
+
+int32_t GifDelayCentiseconds(int32_t delayMs) {
+    int32_t cs = (delayMs + 5) / 10;
+    return cs < 1 ? 1 : cs;
+}
+
+int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* options, char* error,
+                            size_t errorSize) {
+    OfflineOptions o;
+    if (errorSize > 0) error[0] = '\0';
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (Same(arg, "--help") || Same(arg, "-h")) return kParseHelp;
+        if (Same(arg, "--paused")) {
+            o.paused = 1;
+            continue;
+        }
+        static const char* const valued[] = {
+            "-o",    "--size",       "--seed",  "--palette", "--mode",      "--zoom-frames",
+            "--hue", "--saturation", "--brightness", "--ticks", "--step", "--direction",
+            "--overlay", "--frames", "--delay",
+        };
+        bool known = false;
+        for (const char* name : valued) known = known || Same(arg, name);
+        if (!known) {
+            char quoted[72];
+            Quote(arg, quoted, sizeof quoted);
+            if (arg[0] == '-') {
+                std::snprintf(error, errorSize, "unknown option '%s' (see --help)", quoted);
+            } else {
+                std::snprintf(error, errorSize, "unexpected argument '%s' (see --help)", quoted);
+            }
+            return kParseError;
+        }
+        if (i + 1 >= argc) {
+            std::snprintf(error, errorSize, "%s needs a value (see --help)", arg);
+            return kParseError;
+        }
+        const char* value = argv[++i];
+
+        if (Same(arg, "-o")) {
+            if (!*value) {
+                std::snprintf(error, errorSize, "-o needs a file name");
+                return kParseError;
+            }
+            o.output = value;
+        } else if (Same(arg, "--size")) {
+            int64_t w = 0;
+            int64_t h = 0;
+            if (!ReadSize(value, &w, &h)) {
+                Fail(error, errorSize, arg, value, "give the size as WIDTHxHEIGHT, such as 1920x1080");
+                return kParseError;
+            }
+            if (w < 1 || h < 1 || w > kOfflineMaxSide || h > kOfflineMaxSide) {
+                Fail(error, errorSize, arg, value, "each side must be 1 to 65535 pixels");
+                return kParseError;
+            }
+            if (w * h > kOfflineMaxPixels) {
+                Fail(error, errorSize, arg, value, "more than 268435456 pixels in all");
+                return kParseError;
+            }
+            o.width = static_cast<int32_t>(w);
+            o.height = static_cast<int32_t>(h);
+        } else if (Same(arg, "--seed")) {
+            if (!ReadSeed(value, &o.seed)) {
+                Fail(error, errorSize, arg, value, "give a whole number from 0 to 4294967295, or 0x and hex digits");
+                return kParseError;
+            }
+            o.seedGiven = 1;
+        } else if (Same(arg, "--palette")) {
+            char16_t wide[64];
+            ToUtf16(value, wide, 64);
+            int32_t preset = FindPresetByName(wide);
+            if (preset < 0) {
+                Fail(error, errorSize, arg, value,
+                     "no such preset (RANDOM FIRE OCEAN FOREST GRAY CGA AMIGA SUNSET NEON PASTEL IBM)");
+                return kParseError;
+            }
+            o.preset = preset;
+        } else if (Same(arg, "--mode")) {
+            // Any whole number is a mode: SelectMode turns the unknown ones into mode 1.
+            int64_t ignored = 0;
+            if (!ReadWhole(value, &ignored)) {
+                Fail(error, errorSize, arg, value, "give a whole number (0 to 9)");
+                return kParseError;
+            }
+            char16_t wide[64];
+            ToUtf16(value, wide, 64);
+            o.mode = ReadIntegerValue(wide);
+        } else if (Same(arg, "--zoom-frames") || Same(arg, "--ticks")) {
+            int32_t* field = Same(arg, "--ticks") ? &o.ticks : &o.zoomFrames;
+            if (!ReadWholeInRange(value, 0, INT32_MAX, field)) {
+                Fail(error, errorSize, arg, value, "give a whole number from 0 to 2147483647");
+                return kParseError;
+            }
+        } else if (Same(arg, "--hue") || Same(arg, "--saturation") || Same(arg, "--brightness")) {
+            double* field = Same(arg, "--hue")          ? &o.hueShift
+                            : Same(arg, "--saturation") ? &o.saturationFactor
+                                                        : &o.brightnessFactor;
+            if (!ReadReal(value, field)) {
+                Fail(error, errorSize, arg, value, "give a finite decimal number");
+                return kParseError;
+            }
+        } else if (Same(arg, "--step")) {
+            int32_t step = 0;
+            if (!ReadWholeInRange(value, 1, 8, &step) || (step & (step - 1)) != 0) {
+                Fail(error, errorSize, arg, value, "give 1, 2, 4 or 8");
+                return kParseError;
+            }
+            o.step = step;
+        } else if (Same(arg, "--direction")) {
+            int64_t d = 0;
+            if (!ReadWhole(value, &d) || (d != 1 && d != -1)) {
+                Fail(error, errorSize, arg, value, "give +1 or -1");
+                return kParseError;
+            }
+            o.direction = static_cast<int32_t>(d);
+        } else if (Same(arg, "--overlay")) {
+            if (Same(value, "none")) {
+                o.overlay = kOverlayNone;
+            } else if (Same(value, "strip")) {
+                o.overlay = kOverlayStrip;
+            } else if (Same(value, "help")) {
+                o.overlay = kOverlayHelp;
+            } else {
+                Fail(error, errorSize, arg, value, "give none, strip or help");
+                return kParseError;
+            }
+        } else if (Same(arg, "--frames")) {
+            if (!ReadWholeInRange(value, 1, kOfflineMaxFrames, &o.frames)) {
+                Fail(error, errorSize, arg, value, "give a whole number from 1 to 65535");
+                return kParseError;
+            }
+        } else {  // --delay
+            if (!ReadWholeInRange(value, 1, kOfflineMaxDelayMs, &o.delayMs)) {
+                Fail(error, errorSize, arg, value, "give a whole number of milliseconds from 1 to 655350");
+                return kParseError;
+            }
+        }
+    }
+
+    // Checks of the whole command line, once every option has its last value.
+    if (!o.output) {
+        std::snprintf(error, errorSize, "no output file: give -o FILE.png or -o FILE.gif (see --help)");
+        return kParseError;
+    }
+    if (EndsWith(o.output, ".png")) {
+        o.format = kFormatPng;
+    } else if (EndsWith(o.output, ".gif")) {
+        o.format = kFormatGif;
+    } else {
+        Fail(error, errorSize, "-o", o.output, "the file name must end in .png or .gif");
+        return kParseError;
+    }
+    if (o.format == kFormatPng && o.frames > 1) {
+        std::snprintf(error, errorSize, "--frames %d: an animation needs a .gif file", o.frames);
+        return kParseError;
+    }
+    if (o.format == kFormatGif && o.overlay == kOverlayStrip) {
+        std::snprintf(error, errorSize,
+                      "--overlay strip: a GIF frame holds only 256 colours, too few for the "
+                      "darkened strip; write a .png, or use --overlay none or help");
+        return kParseError;
+    }
+    *options = o;
+    return kParseOk;
+}
