@@ -11,7 +11,16 @@ struct GlyphRecord {
 };
 extern const GlyphRecord GlyphTable[kGlyphCount];
 
-// Writes text into the Canvas in a colour index, each font pixel a scale x scale block.
+// The glyph drawn for a character code: lower case folded to upper case, and the blank
+// record 0 for any code the table lacks.
+const GlyphRecord& FindGlyph(unsigned char code);
+
+// Both operations draw one line: every set font pixel becomes a scale x scale block,
+// clear pixels leave the background alone, and the pen advances 6 x scale per
+// character. Pixels outside the buffer are skipped; a null or empty text or a scale of
+// 0 or less draws nothing.
+
+// Writes text into the Canvas in a colour index.
 void DrawCanvasText(int x, int y, const char* text, uint8_t colourIndex, int scale);
 
 // Writes text into a width x height buffer of 32-bit pixels in a fixed colour.
