@@ -15,7 +15,7 @@ base="$(e2e_wait_still base 15)" || e2e_fail "the picture does not settle"
 band_top=$((600 - 22))
 base_band_mean="$(e2e_row_means "$(e2e_crop "$base" 0 "$band_top" 800 22 base-band)" | awk '{s+=$1} END {print int(s/NR)}')"
 base_above_mean="$(e2e_row_means "$(e2e_crop "$base" 0 0 800 "$band_top" base-above)" | awk '{s+=$1} END {print int(s/NR)}')"
-[ "$base_band_mean" -lt $((base_above_mean / 2)) ] || e2e_fail "no dark status band ($base_band_mean vs $base_above_mean)"
+[ $((base_band_mean * 4)) -lt $((base_above_mean * 3)) ] || e2e_fail "no dark status band ($base_band_mean vs $base_above_mean)"
 
 check_help_shown() {
     local help
