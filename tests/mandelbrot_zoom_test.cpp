@@ -133,9 +133,10 @@ TEST(MandelbrotZoom, FramesMatchThePlainAlgorithm) {
     // 667 x 403 has a buffer of 333 x 201, whose rows do not divide into the groups of
     // points iterated together; 333 x 201 enlarges the smallest buffer unevenly. Views:
     // the whole set, a boundary at middle depth where neighbouring points escape far
-    // apart, and the deepest frame of a zoom.
+    // apart, the deepest frame of a zoom, and one centred on 2 + 0i, where |z|^2 is
+    // exactly 4 and goes on.
     const std::tuple<double, double, double> views[] = {
-        {-0.5, 0.0, 1.6}, {-0.74543, 0.11301, 2e-6}, {-1.4011, 0.0, 1.03e-13}};
+        {2.0, 0.0, 1.6}, {-0.5, 0.0, 1.6}, {-0.74543, 0.11301, 2e-6}, {-1.4011, 0.0, 1.03e-13}};
     for (bool wide : {true, false}) {
         AllowWideVectors(wide);
         for (auto size : {std::pair{333, 201}, std::pair{667, 403}}) {
