@@ -26,7 +26,7 @@ int Clamp(int value, int lo, int hi) { return value < lo ? lo : (value > hi ? hi
 // operation is a separate single-precision rounding in a fixed order (the build forbids
 // fused multiply-adds), so a seed gives the same pattern on every machine and with
 // vectors of any width. Output rows never overlap input rows.
-inline __attribute__((always_inline)) void StepRowBody(
+HUEMIX_ALWAYS_INLINE void StepRowBody(
     const float* __restrict un, const float* __restrict uc, const float* __restrict us,
     const float* __restrict vn, const float* __restrict vc, const float* __restrict vs,
     float* __restrict uo, float* __restrict vo, int gw, float feed, float feedPlusKill) {
@@ -65,8 +65,8 @@ StepRowFunction ChooseStepRow() {
     return StepRowPortable;
 }
 
-// Steps fused into one pass over the grid. Their intermediate rows stay in the cache
-// while the pass runs down the grid, which is what limits a step done grid by grid.
+// Steps fused into one pass over the grid. A step done grid by grid is held back by
+// moving the grids through memory; in a pass the intermediate rows stay in the cache.
 constexpr int kFusedSteps = 8;
 
 // `levels` (at least 2) steps in one pass down the grid, from (u, v) back into (u, v).

@@ -12,6 +12,13 @@
 #define HUEMIX_TARGET_AVX2
 #endif
 
+// A loop body shared by a portable and a wide function, compiled into each of them.
+#if defined(__GNUC__) || defined(__clang__)
+#define HUEMIX_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define HUEMIX_ALWAYS_INLINE inline
+#endif
+
 // True when the wide loops are compiled in, the processor and the system support
 // them, and they have not been switched off.
 bool UseWideVectors();
