@@ -5,6 +5,7 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstddef>
 #include <cstring>
 
@@ -94,6 +95,66 @@ int CountSampleOrbit(double sr, double si, HitCounts& hits) {
     return counted;
 }
 
+namespace {
+// Increments wait in a short queue before they are made: the counter array is far
+// larger than the cache and orbits land all over it, so each counter is fetched ahead
+// when its point is queued and raised a few dozen points later. The final counts and
+// their maximum do not depend on the order of the increments.
+constexpr unsigned kQueueLength = 32;  // a power of two
+constexpr size_t kNoPixel = SIZE_MAX;
+
+struct CountQueue {
+    size_t pixel[kQueueLength];
+    unsigned slot;
+};
+
+inline void RaiseCount(HitCounts& hits, int32_t& maximum, size_t pixel) {
+    int32_t& count = hits.counts[pixel];
+    if (count < INT32_MAX) ++count;
+    if (count > maximum) maximum = count;
+}
+
+inline void QueueCount(HitCounts& hits, int32_t& maximum, CountQueue& queue, size_t pixel) {
+#if defined(__GNUC__) || defined(__clang__)
+    __builtin_prefetch(hits.counts + pixel, 1);
+#endif
+    const size_t due = queue.pixel[queue.slot];
+    queue.pixel[queue.slot] = pixel;
+    queue.slot = (queue.slot + 1) & (kQueueLength - 1);
+    if (due != kNoPixel) RaiseCount(hits, maximum, due);
+}
+
+// CountSampleOrbit with its increments queued; the arithmetic is the same.
+inline void QueueSampleOrbit(double sr, double si, HitCounts& hits, int32_t& maximum,
+                             CountQueue& queue) {
+    if (InBuddhabrotBulbs(sr, si)) return;
+    double* re = art.orbitRe;
+    double* im = art.orbitIm;
+    double zr = 0.0;
+    double zi = 0.0;
+    int escape = 0;
+    for (int k = 0; k < kOrbitLength; ++k) {
+        re[k] = zr;
+        im[k] = zi;
+        const double nr = zr * zr - zi * zi + sr;
+        const double ni = 2.0 * zr * zi + si;
+        zr = nr;
+        zi = ni;
+        if (zr * zr + zi * zi > 4.0) {
+            escape = k + 1;
+            break;
+        }
+    }
+    for (int k = 0; k + 2 <= escape; ++k) {
+        const double fx = (re[k] + kPlaneHalfSize) / hits.dx;
+        const double fy = (im[k] + kPlaneHalfSize) / hits.dy;
+        if (!(fx > -1.0 && fx < hits.width && fy > -1.0 && fy < hits.height)) continue;
+        QueueCount(hits, maximum, queue,
+                   static_cast<size_t>(static_cast<int>(fy)) * hits.width + static_cast<int>(fx));
+    }
+}
+}  // namespace
+
 void RenderBuddhabrot(int64_t samples) {
     const int w = art.canvasWidth;
     const int h = art.canvasHeight;
@@ -108,14 +169,25 @@ void RenderBuddhabrot(int64_t samples) {
     hits.height = h;
     hits.dx = 4.4 / w;
     hits.dy = 4.4 / h;
-    hits.maximum = 1;
 
+    int32_t maximum = 1;  // a local: the counters cannot overwrite it
+    CountQueue queue;
+    for (size_t& pixel : queue.pixel) pixel = kNoPixel;
+    queue.slot = 0;
+    uint32_t state = art.randomState;  // the same stream as RandomUnit, kept in a register
     for (int64_t i = 0; i < samples; ++i) {
         // Two draws per sample, whether it is iterated or not.
-        const double sr = RandomUnit() * 4.0 - 2.0;
-        const double si = RandomUnit() * 4.0 - 2.0;
-        CountSampleOrbit(sr, si, hits);
+        state = XorShift(state);
+        const double sr = (state & 0xFFFFFFu) * (1.0 / 16777216.0) * 4.0 - 2.0;
+        state = XorShift(state);
+        const double si = (state & 0xFFFFFFu) * (1.0 / 16777216.0) * 4.0 - 2.0;
+        QueueSampleOrbit(sr, si, hits, maximum, queue);
     }
+    art.randomState = state;
+    for (size_t pixel : queue.pixel) {
+        if (pixel != kNoPixel) RaiseCount(hits, maximum, pixel);
+    }
+    hits.maximum = maximum;
 
     PaintCounts(hits);
     ArtFree(hits.counts);

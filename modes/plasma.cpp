@@ -2,10 +2,19 @@
 // summed and mapped onto the cycling ring.
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 #include "app/art_state.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
+
+namespace {
+// The diagonal wave depends on x + y alone, so each of its sines is taken once per
+// picture, for Canvases whose width plus height fits the table (every screen of today),
+// and per pixel beyond that. A fixed table: the mode needs no allocation.
+constexpr int kDiagonalTableSize = 8192;
+double diagonalSine[kDiagonalTableSize];
+}  // namespace
 
 void DrawPlasma() {
     const int w = art.canvasWidth;
@@ -24,6 +33,11 @@ void DrawPlasma() {
     const double f3 = (RandomUnit() * 0.1 + 0.04) * k;
     const double f4 = (RandomUnit() * 0.06 + 0.05) * k;
 
+    const bool tabled = static_cast<int64_t>(w) + h - 1 <= kDiagonalTableSize;
+    if (tabled) {
+        for (int i = 0; i < w + h - 1; ++i) diagonalSine[i] = std::sin(static_cast<double>(i) * f4);
+    }
+
     for (int y = 0; y < h; ++y) {
         const double fy = y;
         const double ry1 = (fy - y1) * (fy - y1);
@@ -38,7 +52,7 @@ void DrawPlasma() {
             double s = std::sin(d2 * f2);
             s += std::sin(d1 * f1);
             s += std::sin(d3 * f3);
-            s += std::sin(static_cast<double>(x + y) * f4);
+            s += tabled ? diagonalSine[x + y] : std::sin(static_cast<double>(x + y) * f4);
             const double v = (s + 4.0) * (-31.75);
             int index = 1 - static_cast<int>(v);
             if (index < 1) index = 1;

@@ -9,6 +9,7 @@
 #include "app/memory.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
+#include "modes/wide_vectors.h"
 
 const ReactionParam ReactionParams[6] = {
     {0.0367, 0.0649}, {0.029, 0.057}, {0.025, 0.06},
@@ -21,15 +22,14 @@ constexpr float kDiffusionV = 0.08f;
 
 int Clamp(int value, int lo, int hi) { return value < lo ? lo : (value > hi ? hi : value); }
 
-// The interior cells of one row. Every operation is a separate single-precision
-// rounding in a fixed order (the build forbids fused multiply-adds), so a seed gives
-// the same pattern on every machine. The grids of one step never overlap.
-void StepRow(const float* __restrict uc, const float* __restrict vc, float* __restrict uo,
-             float* __restrict vo, int gw, float feed, float feedPlusKill) {
-    const float* un = uc - gw;  // north, row - 1
-    const float* us = uc + gw;  // south, row + 1
-    const float* vn = vc - gw;
-    const float* vs = vc + gw;
+// The interior cells of one row from the rows north, at and south of it. Every
+// operation is a separate single-precision rounding in a fixed order (the build forbids
+// fused multiply-adds), so a seed gives the same pattern on every machine and with
+// vectors of any width. Output rows never overlap input rows.
+HUEMIX_ALWAYS_INLINE void StepRowBody(
+    const float* __restrict un, const float* __restrict uc, const float* __restrict us,
+    const float* __restrict vn, const float* __restrict vc, const float* __restrict vs,
+    float* __restrict uo, float* __restrict vo, int gw, float feed, float feedPlusKill) {
     for (int col = 1; col < gw - 1; ++col) {
         const float cu = uc[col];
         const float cv = vc[col];
@@ -38,6 +38,74 @@ void StepRow(const float* __restrict uc, const float* __restrict vc, float* __re
         const float q = cu * cv * cv;
         uo[col] = ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu);
         vo[col] = ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv;
+    }
+}
+
+using StepRowFunction = void (*)(const float*, const float*, const float*, const float*,
+                                 const float*, const float*, float*, float*, int, float, float);
+
+void StepRowPortable(const float* un, const float* uc, const float* us, const float* vn,
+                     const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
+                     float feedPlusKill) {
+    StepRowBody(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
+}
+
+#if HUEMIX_WIDE_VECTORS
+HUEMIX_TARGET_AVX2 void StepRowWide(const float* un, const float* uc, const float* us,
+                                    const float* vn, const float* vc, const float* vs, float* uo,
+                                    float* vo, int gw, float feed, float feedPlusKill) {
+    StepRowBody(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
+}
+#endif
+
+StepRowFunction ChooseStepRow() {
+#if HUEMIX_WIDE_VECTORS
+    if (UseWideVectors()) return StepRowWide;
+#endif
+    return StepRowPortable;
+}
+
+// Steps fused into one pass over the grid. A step done grid by grid is held back by
+// moving the grids through memory; in a pass the intermediate rows stay in the cache.
+constexpr int kFusedSteps = 8;
+
+// `levels` (at least 2) steps in one pass down the grid, from (u, v) back into (u, v).
+// Step j computes row i - j + 1 while step 1 computes row i, so every row it needs of
+// step j - 1 is ready; the rows of steps 1 to levels - 1 live in rings of three rows
+// each in (ringU, ringV), and the last step writes straight into (u, v), over a row
+// that step 1 has read for the last time. The border rows and columns never change,
+// so they are read from (u, v) and copied into the ring rows.
+void FusedPass(float* u, float* v, float* ringU, float* ringV, int gw, int gh, int levels,
+               float feed, float feedPlusKill, StepRowFunction stepRow) {
+    auto ringRow = [gw](float* ring, int level, int row) {
+        return ring + static_cast<size_t>((level - 1) * 3 + row % 3) * gw;
+    };
+    // Row `row` of the state after `level` of this pass's steps.
+    auto stateRow = [&](float* grid, float* ring, int level, int row) {
+        if (level == 0 || row == 0 || row == gh - 1) return grid + static_cast<size_t>(row) * gw;
+        return ringRow(ring, level, row);
+    };
+    for (int i = 1; i < gh - 1 + levels - 1; ++i) {
+        for (int level = 1; level <= levels; ++level) {
+            const int row = i - level + 1;
+            if (row < 1 || row > gh - 2) continue;
+            float* outU = u + static_cast<size_t>(row) * gw;
+            float* outV = v + static_cast<size_t>(row) * gw;
+            if (level < levels) {
+                outU = ringRow(ringU, level, row);
+                outV = ringRow(ringV, level, row);
+                const float* borderU = u + static_cast<size_t>(row) * gw;
+                const float* borderV = v + static_cast<size_t>(row) * gw;
+                outU[0] = borderU[0];
+                outU[gw - 1] = borderU[gw - 1];
+                outV[0] = borderV[0];
+                outV[gw - 1] = borderV[gw - 1];
+            }
+            stepRow(stateRow(u, ringU, level - 1, row - 1), stateRow(u, ringU, level - 1, row),
+                    stateRow(u, ringU, level - 1, row + 1), stateRow(v, ringV, level - 1, row - 1),
+                    stateRow(v, ringV, level - 1, row), stateRow(v, ringV, level - 1, row + 1),
+                    outU, outV, gw, feed, feedPlusKill);
+        }
     }
 }
 
@@ -79,7 +147,29 @@ void ReactionStep(const float* u, const float* v, float* nu, float* nv, int gw, 
                   float feed, float feedPlusKill) {
     for (int row = 1; row < gh - 1; ++row) {
         const size_t base = static_cast<size_t>(row) * gw;
-        StepRow(u + base, v + base, nu + base, nv + base, gw, feed, feedPlusKill);
+        StepRowPortable(u + base - gw, u + base, u + base + gw, v + base - gw, v + base,
+                        v + base + gw, nu + base, nv + base, gw, feed, feedPlusKill);
+    }
+}
+
+void ReactionSteps(float* u, float* v, float* scratchU, float* scratchV, int gw, int gh,
+                   int steps, float feed, float feedPlusKill) {
+    if (gw < 3 || gh < 3) return;  // no interior cells
+    const StepRowFunction stepRow = ChooseStepRow();
+    // The rings of a pass take three scratch rows per step but the last.
+    const int most = gh / 3 + 1 < kFusedSteps ? gh / 3 + 1 : kFusedSteps;
+    while (steps >= 2) {
+        const int levels = steps < most ? steps : most;
+        FusedPass(u, v, scratchU, scratchV, gw, gh, levels, feed, feedPlusKill, stepRow);
+        steps -= levels;
+    }
+    if (steps == 1) {
+        ReactionStep(u, v, scratchU, scratchV, gw, gh, feed, feedPlusKill);
+        for (int row = 1; row < gh - 1; ++row) {
+            const size_t base = static_cast<size_t>(row) * gw + 1;
+            std::memcpy(u + base, scratchU + base, (gw - 2) * sizeof(float));
+            std::memcpy(v + base, scratchV + base, (gw - 2) * sizeof(float));
+        }
     }
 }
 
@@ -117,24 +207,11 @@ void DrawReactionDiffusion() {
         const int r = static_cast<int>(NextRandom() % 12u) + 4;
         SeedReactionDisc(u, v, gw, gh, cx, cy, r);
     }
-    // The next-step grids start as copies, so their never-computed border matches.
-    std::memcpy(nu, u, cells * sizeof(float));
-    std::memcpy(nv, v, cells * sizeof(float));
-
     const ReactionParam& params = ReactionParams[NextRandom() % 6u];
     const float feed = static_cast<float>(params.feed);
     const float feedPlusKill = feed + static_cast<float>(params.kill);
 
-    for (int step = 0; step < kReactionSteps; ++step) {
-        ReactionStep(u, v, nu, nv, gw, gh, feed, feedPlusKill);
-        float* t = u;
-        u = nu;
-        nu = t;
-        t = v;
-        v = nv;
-        nv = t;
-    }
-
+    ReactionSteps(u, v, nu, nv, gw, gh, kReactionSteps, feed, feedPlusKill);
     MapToCanvas(v, gw, gh);
     for (float* grid : grids) ArtFree(grid);
 }

@@ -25,5 +25,11 @@ void SeedReactionDisc(float* u, float* v, int gw, int gh, int cx, int cy, int r)
 void ReactionStep(const float* u, const float* v, float* nu, float* nv, int gw, int gh,
                   float feed, float feedPlusKill);
 
+// `steps` time steps from (u, v) back into (u, v): the same values as that many
+// ReactionStep calls with the grids swapped after each. scratchU and scratchV are grids
+// of the same size whose contents are overwritten.
+void ReactionSteps(float* u, float* v, float* scratchU, float* scratchV, int gw, int gh,
+                   int steps, float feed, float feedPlusKill);
+
 // Colour index 1..255 of a V concentration (clamped to 0..1 first).
 int ReactionIndex(float v);

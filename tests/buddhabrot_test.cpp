@@ -147,6 +147,16 @@ TEST(Buddhabrot, PictureMatchesAPlainComputation) {
     RenderBuddhabrot(30000);
     EXPECT_EQ(StepsBetween(0xB0DD4, art.randomState, 100000), 60000);
     EXPECT_EQ(CanvasCopy(), ReferencePicture(0xB0DD4, 30000, 320, 200));
+    // Other seeds and sizes, 333 x 201 with pixels that are not square; sample counts
+    // below and around the length of the increment queue.
+    for (auto c : {std::tuple{333, 201, 7u, 40000}, std::tuple{333, 201, 0xFEEDu, 25}, std::tuple{512, 384, 99u, 1},
+                   std::tuple{512, 384, 12345u, 20000}}) {
+        const auto [w, h, seed, samples] = c;
+        UseCanvas(w, h, seed);
+        RenderBuddhabrot(samples);
+        EXPECT_EQ(StepsBetween(seed, art.randomState, 100000), 2 * samples);
+        EXPECT_EQ(CanvasCopy(), ReferencePicture(seed, samples, w, h)) << w << "x" << h << " " << samples;
+    }
     ReleaseTestState();
 }
 

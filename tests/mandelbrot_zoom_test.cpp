@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
+#include <vector>
 
 #include "app/memory.h"
 #include "modes/mandelbrot_zoom.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
+#include "modes/wide_vectors.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -31,6 +34,34 @@ double PointEscapingAt(int k, int limit) {
     }
     EXPECT_EQ(EscapeCount(hi, limit), k);
     return hi;
+}
+
+// A frame of the plain algorithm: every buffer cell iterated on its own, then the
+// buffer enlarged onto a w x h Canvas.
+std::vector<uint8_t> PlainFrame(int w, int h, double cx, double cy, double half) {
+    const int bw = w / 2 < 320 ? 320 : w / 2, bh = h / 2 < 200 ? 200 : h / 2;
+    const int limit = static_cast<int64_t>(w) * h <= 4000000 ? 192 : 128;
+    const double d = half / (bh * 0.5);
+    std::vector<uint8_t> buffer(static_cast<size_t>(bw) * bh);
+    for (int row = 0; row < bh; ++row) {
+        for (int col = 0; col < bw; ++col) {
+            const double pi = (row - bh * 0.5) * d + cy, pr = (col - bw * 0.5) * d + cx;
+            double zr = 0, zi = 0;
+            int k = 0;
+            while (k < limit) {
+                const double nr = zr * zr - zi * zi + pr;
+                zi = 2.0 * zr * zi + pi;
+                zr = nr;
+                ++k;
+                if (zr * zr + zi * zi > 4.0) break;
+            }
+            buffer[static_cast<size_t>(row) * bw + col] = static_cast<uint8_t>(k == limit ? 0 : 1 + 254 * k / limit);
+        }
+    }
+    std::vector<uint8_t> frame(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) frame[static_cast<size_t>(y) * w + x] = buffer[(y * bh / h) * bw + x * bw / w];
+    return frame;
 }
 
 void SetView(double cx, double cy, double half) {
@@ -95,6 +126,30 @@ TEST(MandelbrotZoom, FrameMatchesItsPointsAndShrinksTheView) {
     DrawMandelbrotZoom();
     EXPECT_EQ(ArtAllocationCount(), allocations);
     EXPECT_EQ(art.zoomBuffer, buffer);
+    ReleaseTestState();
+}
+
+TEST(MandelbrotZoom, FramesMatchThePlainAlgorithm) {
+    // 667 x 403 has a buffer of 333 x 201, whose rows do not divide into the groups of
+    // points iterated together; 333 x 201 enlarges the smallest buffer unevenly. Views:
+    // the whole set, a boundary at middle depth where neighbouring points escape far
+    // apart, the deepest frame of a zoom, and one centred on 2 + 0i, where |z|^2 is
+    // exactly 4 and goes on.
+    const std::tuple<double, double, double> views[] = {
+        {2.0, 0.0, 1.6}, {-0.5, 0.0, 1.6}, {-0.74543, 0.11301, 2e-6}, {-1.4011, 0.0, 1.03e-13}};
+    for (bool wide : {true, false}) {
+        AllowWideVectors(wide);
+        for (auto size : {std::pair{333, 201}, std::pair{667, 403}}) {
+            for (const auto& [cx, cy, half] : views) {
+                UseCanvas(size.first, size.second, 3);
+                SetView(cx, cy, half);
+                DrawMandelbrotZoom();
+                ASSERT_EQ(CanvasCopy(), PlainFrame(size.first, size.second, cx, cy, half))
+                    << size.first << "x" << size.second << " at " << cx << "," << cy << " half " << half << " wide " << wide;
+            }
+        }
+    }
+    AllowWideVectors(true);
     ReleaseTestState();
 }
 

@@ -8,6 +8,7 @@
 #include "modes/modes.h"
 #include "modes/random_source.h"
 #include "modes/reaction_diffusion.h"
+#include "modes/wide_vectors.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -47,6 +48,48 @@ uint32_t CanvasHash() {
     return h;
 }
 
+// Grids of random concentrations, different in every cell, border included.
+void RandomGrids(std::vector<float>& u, std::vector<float>& v, uint32_t s) {
+    for (size_t i = 0; i < u.size(); ++i) {
+        s = XorShift(s);
+        u[i] = (s & 0xFFFF) / 65536.0f;
+        s = XorShift(s);
+        v[i] = (s & 0xFFFF) / 65536.0f;
+    }
+}
+
+// The picture grown the plain way: one ReactionStep after another on two pairs of
+// grids used in turn, then every Canvas pixel looked up in the final V.
+std::vector<uint8_t> PlainPicture(uint32_t seed, int w, int h) {
+    const int gw = ReactionGridWidth(w), gh = ReactionGridHeight(h);
+    std::vector<float> u(gw * gh, 1.0f), v(gw * gh, 0.0f);
+    uint32_t s = XorShift(seed);
+    const int count = static_cast<int>(s % 12) + 8;
+    for (int i = 0; i < count; ++i) {
+        s = XorShift(s);
+        const int cx = static_cast<int>(s % gw);
+        s = XorShift(s);
+        const int cy = static_cast<int>(s % gh);
+        s = XorShift(s);
+        SeedReactionDisc(u.data(), v.data(), gw, gh, cx, cy, static_cast<int>(s % 12) + 4);
+    }
+    std::vector<float> nu = u, nv = v;
+    s = XorShift(s);
+    const float feed = static_cast<float>(ReactionParams[s % 6].feed);
+    const float fk = feed + static_cast<float>(ReactionParams[s % 6].kill);
+    for (int step = 0; step < kReactionSteps; ++step) {
+        ReactionStep(u.data(), v.data(), nu.data(), nv.data(), gw, gh, feed, fk);
+        std::swap(u, nu);
+        std::swap(v, nv);
+    }
+    std::vector<uint8_t> picture(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            picture[static_cast<size_t>(y) * w + x] =
+                static_cast<uint8_t>(ReactionIndex(v[(y * gh / h) * gw + x * gw / w]));
+    return picture;
+}
+
 int CellsSet(const std::vector<float>& u, const std::vector<float>& v) {
     int n = 0;
     for (size_t i = 0; i < u.size(); ++i) n += (u[i] == 0.5f && v[i] == 1.0f);
@@ -82,13 +125,7 @@ TEST(ReactionDiffusion, DiscsIncludeTheirRimAndClipAtTheGrid) {
 TEST(ReactionDiffusion, StepRoundsEveryOperationToSinglePrecisionInOrder) {
     const int gw = 37, gh = 23;
     std::vector<float> u(gw * gh), v(gw * gh);
-    uint32_t s = 12345;
-    for (size_t i = 0; i < u.size(); ++i) {
-        s = XorShift(s);
-        u[i] = (s & 0xFFFF) / 65536.0f;
-        s = XorShift(s);
-        v[i] = (s & 0xFFFF) / 65536.0f;
-    }
+    RandomGrids(u, v, 12345);
     const std::vector<float> u0 = u;
     std::vector<float> nu = u, nv = v, ru = u, rv = v, rnu = u, rnv = v;
     const float feed = static_cast<float>(ReactionParams[0].feed);
@@ -109,6 +146,47 @@ TEST(ReactionDiffusion, StepRoundsEveryOperationToSinglePrecisionInOrder) {
         EXPECT_EQ(u[(gh - 1) * gw + c], u0[(gh - 1) * gw + c]);
     }
     for (int r = 0; r < gh; ++r) EXPECT_EQ(u[r * gw + gw - 1], u0[r * gw + gw - 1]);
+}
+
+TEST(ReactionDiffusion, FusedStepsMatchOneStepAtATime) {
+    // Grids narrower and wider than a vector, with rows left over at either end of a
+    // pass; step counts below, at and beyond one pass, odd and even; both loop widths.
+    const int sizes[][2] = {{3, 3}, {4, 5}, {11, 7}, {37, 23}, {64, 41}, {203, 152}};
+    const int stepCounts[] = {0, 1, 2, 3, 7, 8, 9, 16, 29};
+    const float feed = static_cast<float>(ReactionParams[3].feed);
+    const float fk = feed + static_cast<float>(ReactionParams[3].kill);
+    for (bool wide : {true, false}) {
+        AllowWideVectors(wide);
+        for (const auto& size : sizes) {
+            const int gw = size[0], gh = size[1];
+            for (int steps : stepCounts) {
+                std::vector<float> u(gw * gh), v(gw * gh);
+                RandomGrids(u, v, 777 + gw * steps);
+                std::vector<float> ru = u, rv = v, rnu = u, rnv = v;
+                for (int i = 0; i < steps; ++i) {
+                    ReactionStep(ru.data(), rv.data(), rnu.data(), rnv.data(), gw, gh, feed, fk);
+                    std::swap(ru, rnu);
+                    std::swap(rv, rnv);
+                }
+                std::vector<float> scratchU(gw * gh, -1.0f), scratchV(gw * gh, -1.0f);
+                ReactionSteps(u.data(), v.data(), scratchU.data(), scratchV.data(), gw, gh, steps, feed, fk);
+                ASSERT_EQ(std::memcmp(u.data(), ru.data(), u.size() * 4), 0) << gw << "x" << gh << " " << steps << wide;
+                ASSERT_EQ(std::memcmp(v.data(), rv.data(), v.size() * 4), 0) << gw << "x" << gh << " " << steps << wide;
+            }
+        }
+    }
+    AllowWideVectors(true);
+}
+
+TEST(ReactionDiffusion, WholePicturesMatchThePlainComputation) {
+    // 333 x 201 stretches the smallest grid unevenly; 647 x 461 has a grid of 215 x 153.
+    for (auto c : {std::tuple{333, 201, 0xFACEu}, std::tuple{647, 461, 0x5EEDu}}) {
+        const auto [w, h, seed] = c;
+        UseCanvas(w, h, seed);
+        DrawReactionDiffusion();
+        ASSERT_EQ(CanvasCopy(), PlainPicture(seed, w, h)) << w << "x" << h;
+    }
+    ReleaseTestState();
 }
 
 TEST(ReactionDiffusion, ConcentrationToIndex) {
