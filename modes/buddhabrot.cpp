@@ -60,13 +60,11 @@ bool InBuddhabrotBulbs(double sr, double si) {
     return (sr + 1.0) * (sr + 1.0) + si * si < 0.0625;
 }
 
-int CountSampleOrbit(double sr, double si, HitCounts& hits) {
-    if (InBuddhabrotBulbs(sr, si)) return 0;
-    double* re = art.orbitRe;
-    double* im = art.orbitIm;
+// Stores z(0), z(1), ... of the orbit of s until the first point beyond modulus 2 and
+// returns its index e (1..200), or 0 when none of z(1)..z(200) escapes.
+static inline int TraceOrbit(double sr, double si, double* re, double* im) {
     double zr = 0.0;
     double zi = 0.0;
-    int escape = 0;  // e, the index of the first point beyond modulus 2
     for (int k = 0; k < kOrbitLength; ++k) {
         re[k] = zr;
         im[k] = zi;
@@ -74,11 +72,16 @@ int CountSampleOrbit(double sr, double si, HitCounts& hits) {
         const double ni = 2.0 * zr * zi + si;
         zr = nr;
         zi = ni;
-        if (zr * zr + zi * zi > 4.0) {
-            escape = k + 1;
-            break;
-        }
+        if (zr * zr + zi * zi > 4.0) return k + 1;
     }
+    return 0;
+}
+
+int CountSampleOrbit(double sr, double si, HitCounts& hits) {
+    if (InBuddhabrotBulbs(sr, si)) return 0;
+    double* re = art.orbitRe;
+    double* im = art.orbitIm;
+    const int escape = TraceOrbit(sr, si, re, im);
     // The escaping point and the one just before it are left out; z(0) is counted.
     int counted = 0;
     for (int k = 0; k + 2 <= escape; ++k) {
@@ -130,21 +133,7 @@ inline void QueueSampleOrbit(double sr, double si, HitCounts& hits, int32_t& max
     if (InBuddhabrotBulbs(sr, si)) return;
     double* re = art.orbitRe;
     double* im = art.orbitIm;
-    double zr = 0.0;
-    double zi = 0.0;
-    int escape = 0;
-    for (int k = 0; k < kOrbitLength; ++k) {
-        re[k] = zr;
-        im[k] = zi;
-        const double nr = zr * zr - zi * zi + sr;
-        const double ni = 2.0 * zr * zi + si;
-        zr = nr;
-        zi = ni;
-        if (zr * zr + zi * zi > 4.0) {
-            escape = k + 1;
-            break;
-        }
-    }
+    const int escape = TraceOrbit(sr, si, re, im);
     for (int k = 0; k + 2 <= escape; ++k) {
         const double fx = (re[k] + kPlaneHalfSize) / hits.dx;
         const double fy = (im[k] + kPlaneHalfSize) / hits.dy;
