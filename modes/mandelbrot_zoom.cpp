@@ -4,8 +4,8 @@
 
 #include <cstddef>
 
-#include "modes/wide_vectors.h"
-#if HUEMIX_WIDE_VECTORS
+#include "modes/vector_kernel.h"
+#if HUEMIX_VECTOR_KERNELS
 #include <immintrin.h>
 #endif
 
@@ -25,7 +25,7 @@ void RenderColumns(uint8_t* out, int from, int bw, double pi, double d, double c
     }
 }
 
-#if HUEMIX_WIDE_VECTORS
+#if HUEMIX_VECTOR_KERNELS
 // Eight points of a row iterated side by side in two vectors of four doubles: every
 // lane does exactly the operations of ZoomPointIndex, in the same order. Lanes that
 // have escaped keep iterating but no longer count, until every lane has escaped or
@@ -79,8 +79,8 @@ void RenderRowPortable(uint8_t* out, int bw, double pi, double d, double centreX
 // The reduced image of this frame, computed at the current view.
 void RenderZoomBuffer(uint8_t* buffer, int bw, int bh, int limit) {
     void (*renderRow)(uint8_t*, int, double, double, double, int) = RenderRowPortable;
-#if HUEMIX_WIDE_VECTORS
-    if (UseWideVectors()) renderRow = RenderRowWide;
+#if HUEMIX_VECTOR_KERNELS
+    if ((ActiveKernel() >= kKernelAvx2)) renderRow = RenderRowWide;
 #endif
     const double d = art.zoomHalfHeight / (bh * 0.5);
     for (int row = 0; row < bh; ++row) {

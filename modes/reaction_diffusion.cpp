@@ -9,7 +9,7 @@
 #include "app/memory.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
-#include "modes/wide_vectors.h"
+#include "modes/vector_kernel.h"
 
 const ReactionParam ReactionParams[6] = {
     {0.0367, 0.0649}, {0.029, 0.057}, {0.025, 0.06},
@@ -50,7 +50,7 @@ void StepRowPortable(const float* un, const float* uc, const float* us, const fl
     StepRowBody(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
 }
 
-#if HUEMIX_WIDE_VECTORS
+#if HUEMIX_VECTOR_KERNELS
 HUEMIX_TARGET_AVX2 void StepRowWide(const float* un, const float* uc, const float* us,
                                     const float* vn, const float* vc, const float* vs, float* uo,
                                     float* vo, int gw, float feed, float feedPlusKill) {
@@ -59,8 +59,8 @@ HUEMIX_TARGET_AVX2 void StepRowWide(const float* un, const float* uc, const floa
 #endif
 
 StepRowFunction ChooseStepRow() {
-#if HUEMIX_WIDE_VECTORS
-    if (UseWideVectors()) return StepRowWide;
+#if HUEMIX_VECTOR_KERNELS
+    if ((ActiveKernel() >= kKernelAvx2)) return StepRowWide;
 #endif
     return StepRowPortable;
 }

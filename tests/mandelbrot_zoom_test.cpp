@@ -8,7 +8,7 @@
 #include "modes/mandelbrot_zoom.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
-#include "modes/wide_vectors.h"
+#include "modes/vector_kernel.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -137,19 +137,19 @@ TEST(MandelbrotZoom, FramesMatchThePlainAlgorithm) {
     // exactly 4 and goes on.
     const std::tuple<double, double, double> views[] = {
         {2.0, 0.0, 1.6}, {-0.5, 0.0, 1.6}, {-0.74543, 0.11301, 2e-6}, {-1.4011, 0.0, 1.03e-13}};
-    for (bool wide : {true, false}) {
-        AllowWideVectors(wide);
+    for (int kernel = 0; kernel < kKernelCount; ++kernel) {
+        if (!ForceKernel(static_cast<VectorKernel>(kernel))) continue;
         for (auto size : {std::pair{333, 201}, std::pair{667, 403}}) {
             for (const auto& [cx, cy, half] : views) {
                 UseCanvas(size.first, size.second, 3);
                 SetView(cx, cy, half);
                 DrawMandelbrotZoom();
                 ASSERT_EQ(CanvasCopy(), PlainFrame(size.first, size.second, cx, cy, half))
-                    << size.first << "x" << size.second << " at " << cx << "," << cy << " half " << half << " wide " << wide;
+                    << size.first << "x" << size.second << " at " << cx << "," << cy << " half " << half << " kernel " << kernel;
             }
         }
     }
-    AllowWideVectors(true);
+    ResetKernel();
     ReleaseTestState();
 }
 

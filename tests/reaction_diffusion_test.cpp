@@ -8,7 +8,7 @@
 #include "modes/modes.h"
 #include "modes/random_source.h"
 #include "modes/reaction_diffusion.h"
-#include "modes/wide_vectors.h"
+#include "modes/vector_kernel.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -155,8 +155,8 @@ TEST(ReactionDiffusion, FusedStepsMatchOneStepAtATime) {
     const int stepCounts[] = {0, 1, 2, 3, 7, 8, 9, 16, 29};
     const float feed = static_cast<float>(ReactionParams[3].feed);
     const float fk = feed + static_cast<float>(ReactionParams[3].kill);
-    for (bool wide : {true, false}) {
-        AllowWideVectors(wide);
+    for (int kernel = 0; kernel < kKernelCount; ++kernel) {
+        if (!ForceKernel(static_cast<VectorKernel>(kernel))) continue;
         for (const auto& size : sizes) {
             const int gw = size[0], gh = size[1];
             for (int steps : stepCounts) {
@@ -170,12 +170,12 @@ TEST(ReactionDiffusion, FusedStepsMatchOneStepAtATime) {
                 }
                 std::vector<float> scratchU(gw * gh, -1.0f), scratchV(gw * gh, -1.0f);
                 ReactionSteps(u.data(), v.data(), scratchU.data(), scratchV.data(), gw, gh, steps, feed, fk);
-                ASSERT_EQ(std::memcmp(u.data(), ru.data(), u.size() * 4), 0) << gw << "x" << gh << " " << steps << wide;
-                ASSERT_EQ(std::memcmp(v.data(), rv.data(), v.size() * 4), 0) << gw << "x" << gh << " " << steps << wide;
+                ASSERT_EQ(std::memcmp(u.data(), ru.data(), u.size() * 4), 0) << gw << "x" << gh << " " << steps << kernel;
+                ASSERT_EQ(std::memcmp(v.data(), rv.data(), v.size() * 4), 0) << gw << "x" << gh << " " << steps << kernel;
             }
         }
     }
-    AllowWideVectors(true);
+    ResetKernel();
 }
 
 TEST(ReactionDiffusion, WholePicturesMatchThePlainComputation) {
