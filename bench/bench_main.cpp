@@ -1,0 +1,166 @@
+// huemix-bench: times the drawing modes, frames of the Mandelbrot zoom and the frame
+// composition at one Canvas size on one thread, and prints one line per figure,
+// NAME WxH MEDIAN_MS. Every repetition of a figure draws the very same picture: the
+// random state is set to the seed before each one.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <vector>
+
+#include "app/art_state.h"
+#include "app/frame.h"
+#include "app/memory.h"
+#include "bench/bench_options.h"
+#include "modes/canvas.h"
+#include "modes/modes.h"
+#include "modes/random_source.h"
+#include "modes/vector_kernel.h"
+#include "palette/presets.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) * 0.5;
+}
+
+void PrintFigure(const char* name, double ms) {
+    std::printf("%s %dx%d %.3f\n", name, art.canvasWidth, art.canvasHeight, ms);
+    std::fflush(stdout);
+}
+
+// Median time of one mode's picture, drawn from the same random state each time.
+double TimeMode(int mode, uint32_t seed, int reps) {
+    std::vector<double> times;
+    for (int r = 0; r < reps; ++r) {
+        art.randomState = seed;
+        const Clock::time_point start = Clock::now();
+        SelectMode(mode);
+        times.push_back(MillisecondsSince(start));
+    }
+    return Median(times);
+}
+
+// Seeds seed, seed + 1, ... in turn; 0 (after a wrap) becomes what the program would
+// use for it.
+void BenchReactionDiffusion(const BenchOptions& options) {
+    std::vector<double> perSeed;
+    for (int k = 0; k < options.seeds; ++k) {
+        perSeed.push_back(TimeMode(5, SeedFromClock(options.seed + static_cast<uint32_t>(k), 0), options.reps));
+    }
+    PrintFigure("reaction-diffusion", Median(perSeed));
+    if (options.seeds > 1) PrintFigure("reaction-diffusion-worst", *std::max_element(perSeed.begin(), perSeed.end()));
+}
+
+// A zoom toward target 0, driven frame after frame as the timer does. A frame depends
+// only on the view, so each listed frame is timed again from the view saved before it.
+void BenchZoom(const BenchOptions& options) {
+    art.zoomHalfHeight = 1.6;
+    art.zoomCentreX = ZoomTargets[0].re;
+    art.zoomCentreY = ZoomTargets[0].im;
+    art.randomState = options.seed;
+    const int lastFrame = BenchZoomFrames[kBenchZoomFrameCount - 1];
+    int next = 0;
+    for (int frame = 1; frame <= lastFrame && next < kBenchZoomFrameCount; ++frame) {
+        if (frame != BenchZoomFrames[next]) {
+            DrawMandelbrotZoom();
+            continue;
+        }
+        const int figure = kBenchFirstZoomFigure + next;
+        ++next;
+        if (options.only >= 0 && options.only != figure) {
+            DrawMandelbrotZoom();
+            continue;
+        }
+        const double halfHeight = art.zoomHalfHeight;
+        const double centreX = art.zoomCentreX;
+        const double centreY = art.zoomCentreY;
+        const uint32_t state = art.randomState;
+        std::vector<double> times;
+        for (int r = 0; r < options.reps; ++r) {
+            art.zoomHalfHeight = halfHeight;
+            art.zoomCentreX = centreX;
+            art.zoomCentreY = centreY;
+            art.randomState = state;
+            const Clock::time_point start = Clock::now();
+            DrawMandelbrotZoom();
+            times.push_back(MillisecondsSince(start));
+        }
+        PrintFigure(BenchFigureNames[figure], Median(times));
+        if (options.only == figure) return;
+    }
+}
+
+// ComposeFrame as the program calls it, status strip shown, over a plasma picture.
+void BenchCompose(const BenchOptions& options, uint32_t* frame) {
+    art.randomState = options.seed;
+    DrawPlasma();
+    art.dibPixels = frame;
+    std::vector<double> times;
+    // Composition is short: each repetition is the mean of a batch.
+    constexpr int kBatch = 20;
+    ComposeFrame();
+    for (int r = 0; r < options.reps; ++r) {
+        const Clock::time_point start = Clock::now();
+        for (int i = 0; i < kBatch; ++i) ComposeFrame();
+        times.push_back(MillisecondsSince(start) / kBatch);
+    }
+    art.dibPixels = nullptr;
+    PrintFigure("compose", Median(times));
+}
+
+bool Wanted(const BenchOptions& options, int figure) { return options.only < 0 || options.only == figure; }
+
+bool WantsZoom(const BenchOptions& options) {
+    return options.only < 0 ||
+           (options.only >= kBenchFirstZoomFigure && options.only < kBenchFirstZoomFigure + kBenchZoomFrameCount);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    BenchOptions options;
+    const char* problem = ParseBenchOptions(argc, argv, &options);
+    if (problem) {
+        std::fprintf(stderr, "huemix-bench: %s\n%s", problem, BenchUsage);
+        return 2;
+    }
+    if (options.kernelForced && !ForceKernel(options.kernel)) {
+        std::fprintf(stderr, "huemix-bench: the %s path is not available on this processor (best: %s)\n",
+                     KernelName(options.kernel), KernelName(BestKernel()));
+        return 2;
+    }
+    if (AllocateCanvas(options.width, options.height) != 0) {
+        std::fprintf(stderr, "huemix-bench: no memory for a %dx%d canvas\n", options.width, options.height);
+        return 1;
+    }
+    std::vector<uint32_t> frame(static_cast<size_t>(art.canvasWidth) * art.canvasHeight);
+    art.randomState = options.seed;
+    NewPalette();
+
+    // Modes 0..7 in figure order; the zoom frames, the Buddhabrot and the composition follow.
+    for (int mode = 0; mode <= 7; ++mode) {
+        if (!Wanted(options, mode)) continue;
+        if (mode == 5) {
+            BenchReactionDiffusion(options);
+        } else {
+            PrintFigure(BenchFigureNames[mode], TimeMode(mode, options.seed, options.reps));
+        }
+    }
+    if (WantsZoom(options)) BenchZoom(options);
+    if (Wanted(options, kBenchFigureCount - 2)) PrintFigure("buddhabrot", TimeMode(9, options.seed, options.reps));
+    if (Wanted(options, kBenchFigureCount - 1)) BenchCompose(options, frame.data());
+
+    ArtFree(art.zoomBuffer);
+    ArtFree(art.orbitRe);
+    ArtFree(art.orbitIm);
+    art.zoomBuffer = nullptr;
+    art.orbitRe = art.orbitIm = nullptr;
+    ReleaseCanvas();
+    return 0;
+}
