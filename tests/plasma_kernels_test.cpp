@@ -1,0 +1,81 @@
+// Every code path of the plasma must give the plain path's bytes.
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "modes/modes.h"
+#include "modes/plasma.h"
+#include "modes/vector_kernel.h"
+#include "tests/test_support.h"
+
+namespace {
+std::vector<uint8_t> PictureOn(VectorKernel kernel, int w, int h, uint32_t seed) {
+    UseCanvas(w, h, seed);
+    EXPECT_TRUE(ForceKernel(kernel));
+    DrawPlasma();
+    return CanvasCopy();
+}
+
+PlasmaWaves SomeWaves(int w, int h, uint32_t seed) {
+    // Centres anywhere, also on the edges, and frequencies over their whole range.
+    const double u = (seed % 97) / 97.0;
+    const double k = 320.0 / w;
+    return {u * w, (1 - u) * h, 0.0, static_cast<double>(h - 1), w - 1.0, u * 0.5 * h,
+            (0.04 + 0.1 * u) * k, (0.14 - 0.1 * u) * k, 0.09 * k, (0.05 + 0.06 * u) * k};
+}
+}  // namespace
+
+TEST(PlasmaKernels, EveryPathGivesThePlainPicture) {
+    // Widths of every remainder modulo the vector widths, and one too wide for the
+    // table of diagonal sines.
+    const std::vector<std::tuple<int, int, uint32_t>> cases = {
+        {320, 200, 1u},   {321, 200, 2u},  {322, 203, 3u},   {323, 201, 4u},  {325, 207, 5u},
+        {327, 211, 6u},   {640, 480, 7u},  {1001, 203, 8u},  {333, 201, 0xABCDu}, {7994, 200, 9u},
+    };
+    for (const auto& [w, h, seed] : cases) {
+        const std::vector<uint8_t> plain = PictureOn(kKernelPlain, w, h, seed);
+        for (int k = kKernelSse2; k < kKernelCount; ++k) {
+            if (!KernelAvailable(static_cast<VectorKernel>(k))) continue;
+            EXPECT_EQ(PictureOn(static_cast<VectorKernel>(k), w, h, seed), plain)
+                << KernelName(static_cast<VectorKernel>(k)) << " " << w << "x" << h << " seed " << seed;
+        }
+    }
+    for (uint32_t seed = 100; seed < 140; ++seed) {
+        const std::vector<uint8_t> plain = PictureOn(kKernelPlain, 320 + seed % 9, 200, seed);
+        ASSERT_TRUE(ForceKernel(BestKernel()));
+        EXPECT_EQ(PictureOn(BestKernel(), 320 + seed % 9, 200, seed), plain) << "seed " << seed;
+    }
+    ResetKernel();
+    ReleaseTestState();
+}
+
+TEST(PlasmaKernels, UnsettledPixelsAreRecomputedExactly) {
+    // With a wide margin most pixels are left to the library's sines; with the
+    // program's margin hardly any. Both give the plain picture.
+    for (uint32_t seed : {11u, 12u, 13u}) {
+        const int w = 331, h = 203;
+        const PlasmaWaves waves = SomeWaves(w, h, seed);
+        UseCanvas(w, h, seed);
+        ASSERT_TRUE(ForceKernel(kKernelPlain));
+        EXPECT_EQ(PaintPlasma(waves, kPlasmaSumMargin), int64_t{w} * h);
+        const std::vector<uint8_t> plain = CanvasCopy();
+        for (int k = kKernelSse2; k < kKernelCount; ++k) {
+            if (!ForceKernel(static_cast<VectorKernel>(k))) continue;
+            const int64_t many = PaintPlasma(waves, 0.02);
+            EXPECT_GT(many, int64_t{w} * h / 4);
+            EXPECT_EQ(CanvasCopy(), plain) << KernelName(static_cast<VectorKernel>(k));
+            const int64_t few = PaintPlasma(waves, kPlasmaSumMargin);
+            EXPECT_LT(few, int64_t{w} * h / 100);
+            EXPECT_EQ(CanvasCopy(), plain) << KernelName(static_cast<VectorKernel>(k));
+        }
+        if (PaintPlasmaEightLanes(waves, 0.02) >= 0) {
+            EXPECT_EQ(CanvasCopy(), plain) << "eight lanes";
+        }
+        if (PaintPlasmaEightLanes(waves, kPlasmaSumMargin) >= 0) {
+            EXPECT_EQ(CanvasCopy(), plain) << "eight lanes";
+        }
+    }
+    ResetKernel();
+    ReleaseTestState();
+}
