@@ -5,15 +5,44 @@
 
 #include "app/art_state.h"
 #include "app/platform.h"
+#include "modes/vector_kernel.h"
 #include "text/overlays.h"
 
 namespace {
 // The one mapping pass: a byte load, a table load and a 32-bit store per pixel.
-void MapCanvas(size_t n) {
-    const uint8_t* src = art.canvas;
-    const uint32_t* pal = art.palette;
-    uint32_t* dst = art.dibPixels;
+void MapCanvasPlain(const uint8_t* src, const uint32_t* pal, uint32_t* dst, size_t n) {
     for (size_t i = 0; i < n; ++i) dst[i] = pal[src[i]];
+}
+
+#if HUEMIX_VECTOR_KERNELS
+// The same lookups with eight indices read in one 64-bit load (x86-64 is little-endian,
+// so byte j of it is index i + j): fewer loads, and the stores keep streaming.
+void MapCanvasEightAtOnce(const uint8_t* src, const uint32_t* pal, uint32_t* dst, size_t n) {
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t b;
+        std::memcpy(&b, src + i, sizeof b);
+        dst[i] = pal[b & 255];
+        dst[i + 1] = pal[(b >> 8) & 255];
+        dst[i + 2] = pal[(b >> 16) & 255];
+        dst[i + 3] = pal[(b >> 24) & 255];
+        dst[i + 4] = pal[(b >> 32) & 255];
+        dst[i + 5] = pal[(b >> 40) & 255];
+        dst[i + 6] = pal[(b >> 48) & 255];
+        dst[i + 7] = pal[b >> 56];
+    }
+    MapCanvasPlain(src + i, pal, dst + i, n - i);
+}
+#endif
+
+void MapCanvas(size_t n) {
+#if HUEMIX_VECTOR_KERNELS
+    if (ActiveKernel() != kKernelPlain) {
+        MapCanvasEightAtOnce(art.canvas, art.palette, art.dibPixels, n);
+        return;
+    }
+#endif
+    MapCanvasPlain(art.canvas, art.palette, art.dibPixels, n);
 }
 }  // namespace
 
