@@ -8,6 +8,7 @@
 #include "app/art_state.h"
 #include "modes/canvas.h"
 #include "modes/modes.h"
+#include "modes/vector_kernel.h"
 
 namespace {
 constexpr double kDotsPerDetail = 900.0;
@@ -19,6 +20,41 @@ constexpr double kDiscShades = -30.0;           // negative: truncation gives 1 
 constexpr double kGoldenAngle = 2.399963229728651;  // radians, about 137.508 degrees
 constexpr int kDotColourSpan = 215;
 constexpr int kFirstDotColour = 40;
+
+// One disc pixel at offset (ex, ey) from the centre, if it lies on the disc.
+HUEMIX_ALWAYS_INLINE void DiscPixel(uint8_t* pixel, double ex, double ey, double radius) {
+    const double d = std::sqrt(ex * ex + ey * ey);
+    if (!(d > radius * kDiscEdge)) *pixel = static_cast<uint8_t>(1 - static_cast<int>(d / radius * kDiscShades));
+}
+
+void DiscPlain(int w, int h, double cx, double cy, double radius) {
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = art.canvas + static_cast<size_t>(y) * w;
+        const double ey = y - cy;
+        for (int x = 0; x < w; ++x) DiscPixel(row + x, x - cx, ey, radius);
+    }
+}
+
+// A quarter of the work: with cx = W / 2 and cy = H / 2, column W - x and row H - y lie
+// exactly as far from the centre as column x and row y (the differences are exact
+// multiples of 1/2), so they get the very same values, the cleared 0 included.
+void DiscMirrored(int w, int h, double cx, double cy, double radius) {
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = art.canvas + static_cast<size_t>(y) * w;
+        if (h - y < y) {
+            std::memcpy(row, art.canvas + static_cast<size_t>(h - y) * w, static_cast<size_t>(w));
+            continue;
+        }
+        const double ey = y - cy;
+        for (int x = 0; x < w; ++x) {
+            if (w - x < x) {
+                row[x] = row[w - x];
+            } else {
+                DiscPixel(row + x, x - cx, ey, radius);
+            }
+        }
+    }
+}
 }  // namespace
 
 void DrawPhyllotaxis() {
@@ -35,15 +71,10 @@ void DrawPhyllotaxis() {
     int r = static_cast<int>(spacing * kDotOfSpacing);
     if (r < 1) r = 1;
 
-    const double discLimit = radius * kDiscEdge;
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = art.canvas + static_cast<size_t>(y) * w;
-        const double ey = y - cy;
-        for (int x = 0; x < w; ++x) {
-            const double ex = x - cx;
-            const double d = std::sqrt(ex * ex + ey * ey);
-            if (!(d > discLimit)) row[x] = static_cast<uint8_t>(1 - static_cast<int>(d / radius * kDiscShades));
-        }
+    if (ActiveKernel() == kKernelPlain) {
+        DiscPlain(w, h, cx, cy, radius);
+    } else {
+        DiscMirrored(w, h, cx, cy, radius);
     }
 
     // Later dots are drawn over earlier ones, so the outer dots lie on top.

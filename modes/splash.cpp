@@ -4,9 +4,11 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 #include "app/art_state.h"
 #include "modes/modes.h"
+#include "modes/vector_kernel.h"
 #include "text/font.h"
 #include "text/site_label.h"
 
@@ -30,6 +32,42 @@ SplashLayout ComputeSplashLayout(int32_t width, int32_t height, int32_t medium, 
     return layout;
 }
 
+namespace {
+// Index of the gradient at offset (dx, dy) from the centre.
+HUEMIX_ALWAYS_INLINE uint8_t GradientIndex(double dx, double dy, double radius) {
+    const double d = std::sqrt(dx * dx + dy * dy);
+    const double v = d * (-254.0) / radius;
+    int index = 1 - static_cast<int>(v);  // 1 + floor(254 d / R), never below 1
+    // At the corner d equals R, but d * -254 / R rounds to just above -254 and
+    // would give 254; the farthest pixel is meant to reach the end of the ring.
+    if (index > 255 || d >= radius) index = 255;
+    return static_cast<uint8_t>(index);
+}
+
+void GradientPlain(int w, int h, double cx, double cy, double radius) {
+    for (int y = 0; y < h; ++y) {
+        const double dy = y - cy;
+        uint8_t* row = art.canvas + static_cast<size_t>(y) * w;
+        for (int x = 0; x < w; ++x) row[x] = GradientIndex(x - cx, dy, radius);
+    }
+}
+
+// The same gradient a quarter of the work: with cx = W / 2, column W - x lies exactly
+// as far from the centre as column x (both differences are exact multiples of 1/2), so
+// it gets the very same index; likewise row H - y and row y.
+void GradientMirrored(int w, int h, double cx, double cy, double radius) {
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = art.canvas + static_cast<size_t>(y) * w;
+        if (h - y < y) {
+            std::memcpy(row, art.canvas + static_cast<size_t>(h - y) * w, static_cast<size_t>(w));
+            continue;
+        }
+        const double dy = y - cy;
+        for (int x = 0; x < w; ++x) row[x] = w - x < x ? row[w - x] : GradientIndex(x - cx, dy, radius);
+    }
+}
+}  // namespace
+
 void DrawSplash() {
     if (!art.canvas) return;
     const int w = art.canvasWidth;
@@ -37,19 +75,10 @@ void DrawSplash() {
     const double cx = w * 0.5;
     const double cy = h * 0.5;
     const double radius = std::sqrt(cx * cx + cy * cy);  // the half-diagonal
-    for (int y = 0; y < h; ++y) {
-        const double dy = y - cy;
-        uint8_t* row = art.canvas + static_cast<size_t>(y) * w;
-        for (int x = 0; x < w; ++x) {
-            const double dx = x - cx;
-            const double d = std::sqrt(dx * dx + dy * dy);
-            const double v = d * (-254.0) / radius;
-            int index = 1 - static_cast<int>(v);  // 1 + floor(254 d / R), never below 1
-            // At the corner d equals R, but d * -254 / R rounds to just above -254 and
-            // would give 254; the farthest pixel is meant to reach the end of the ring.
-            if (index > 255 || d >= radius) index = 255;
-            row[x] = static_cast<uint8_t>(index);
-        }
+    if (ActiveKernel() == kKernelPlain) {
+        GradientPlain(w, h, cx, cy, radius);
+    } else {
+        GradientMirrored(w, h, cx, cy, radius);
     }
     const SplashLayout layout =
         ComputeSplashLayout(w, h, art.textScaleMedium, art.textScaleLarge);
