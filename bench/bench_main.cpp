@@ -65,16 +65,20 @@ void BenchZoom(const BenchOptions& options) {
     art.zoomCentreX = ZoomTargets[0].re;
     art.zoomCentreY = ZoomTargets[0].im;
     art.randomState = options.seed;
-    const int lastFrame = BenchZoomFrames[kBenchZoomFrameCount - 1];
+    // Up to the last frame asked for.
+    int lastFrame = 0;
+    for (int i = 0; i < kBenchZoomFrameCount; ++i) {
+        if (BenchWants(options, kBenchFirstZoomFigure + i)) lastFrame = BenchZoomFrames[i];
+    }
     int next = 0;
-    for (int frame = 1; frame <= lastFrame && next < kBenchZoomFrameCount; ++frame) {
+    for (int frame = 1; frame <= lastFrame; ++frame) {
         if (frame != BenchZoomFrames[next]) {
             DrawMandelbrotZoom();
             continue;
         }
         const int figure = kBenchFirstZoomFigure + next;
         ++next;
-        if (options.only >= 0 && options.only != figure) {
+        if (!BenchWants(options, figure)) {
             DrawMandelbrotZoom();
             continue;
         }
@@ -93,7 +97,6 @@ void BenchZoom(const BenchOptions& options) {
             times.push_back(MillisecondsSince(start));
         }
         PrintFigure(BenchFigureNames[figure], Median(times));
-        if (options.only == figure) return;
     }
 }
 
@@ -115,11 +118,11 @@ void BenchCompose(const BenchOptions& options, uint32_t* frame) {
     PrintFigure("compose", Median(times));
 }
 
-bool Wanted(const BenchOptions& options, int figure) { return options.only < 0 || options.only == figure; }
-
 bool WantsZoom(const BenchOptions& options) {
-    return options.only < 0 ||
-           (options.only >= kBenchFirstZoomFigure && options.only < kBenchFirstZoomFigure + kBenchZoomFrameCount);
+    for (int i = 0; i < kBenchZoomFrameCount; ++i) {
+        if (BenchWants(options, kBenchFirstZoomFigure + i)) return true;
+    }
+    return false;
 }
 }  // namespace
 
@@ -145,7 +148,7 @@ int main(int argc, char** argv) {
 
     // Modes 0..7 in figure order; the zoom frames, the Buddhabrot and the composition follow.
     for (int mode = 0; mode <= 7; ++mode) {
-        if (!Wanted(options, mode)) continue;
+        if (!BenchWants(options, mode)) continue;
         if (mode == 5) {
             BenchReactionDiffusion(options);
         } else {
@@ -153,8 +156,8 @@ int main(int argc, char** argv) {
         }
     }
     if (WantsZoom(options)) BenchZoom(options);
-    if (Wanted(options, kBenchFigureCount - 2)) PrintFigure("buddhabrot", TimeMode(9, options.seed, options.reps));
-    if (Wanted(options, kBenchFigureCount - 1)) BenchCompose(options, frame.data());
+    if (BenchWants(options, kBenchFigureCount - 2)) PrintFigure("buddhabrot", TimeMode(9, options.seed, options.reps));
+    if (BenchWants(options, kBenchFigureCount - 1)) BenchCompose(options, frame.data());
 
     ArtFree(art.zoomBuffer);
     ArtFree(art.orbitRe);

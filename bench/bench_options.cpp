@@ -64,6 +64,29 @@ bool ParseSize(const char* text, int32_t* width, int32_t* height) {
 bool Is(const char* text, const char* name) { return std::strcmp(text, name) == 0; }
 }  // namespace
 
+namespace {
+// "NAME" or "NAME,NAME,...": a bit for each, no empty names.
+bool ParseFigureList(const char* text, uint32_t* figures) {
+    uint32_t bits = 0;
+    const char* p = text;
+    for (;;) {
+        const char* comma = std::strchr(p, ',');
+        const size_t length = comma ? static_cast<size_t>(comma - p) : std::strlen(p);
+        char name[32];
+        if (length == 0 || length >= sizeof name) return false;
+        std::memcpy(name, p, length);
+        name[length] = '\0';
+        const int figure = FindBenchFigure(name);
+        if (figure < 0) return false;
+        bits |= 1u << figure;
+        if (!comma) break;
+        p = comma + 1;
+    }
+    *figures = bits;
+    return true;
+}
+}  // namespace
+
 int FindBenchFigure(const char* name) {
     if (name == nullptr) return -1;
     for (int i = 0; i < kBenchFigureCount; ++i) {
@@ -92,8 +115,7 @@ const char* ParseBenchOptions(int argc, const char* const* argv, BenchOptions* o
             if (!ParseNumber(value, 1, 0xFFFFFFFFll, &number)) return "--seed wants a number 1..4294967295";
             options->seed = static_cast<uint32_t>(number);
         } else if (Is(option, "--only")) {
-            options->only = FindBenchFigure(value);
-            if (options->only < 0) return "--only wants a figure name";
+            if (!ParseFigureList(value, &options->only)) return "--only wants figure names, separated by commas";
         } else if (Is(option, "--kernel")) {
             if (!ParseKernelName(value, &options->kernel)) return "--kernel wants plain, sse2, avx2 or avx512";
             options->kernelForced = 1;

@@ -19,7 +19,7 @@ struct BenchOptions {
     int32_t height = 1080;
     int32_t reps = 5;             // repetitions of each figure; the median is printed
     uint32_t seed = 0x5EED1234u;  // random state before each picture, never 0
-    int32_t only = -1;            // index into BenchFigureNames, or -1 for all
+    uint32_t only = 0;            // bit i: figure i of BenchFigureNames; 0 for all
     int32_t kernelForced = 0;     // 1 when --kernel was given
     VectorKernel kernel = kKernelPlain;
     int32_t seeds = 1;  // reaction-diffusion pictures, seeds seed .. seed + K - 1
@@ -31,6 +31,11 @@ const char* ParseBenchOptions(int argc, const char* const* argv, BenchOptions* o
 
 // Index of a figure name in BenchFigureNames, or -1.
 int FindBenchFigure(const char* name);
+
+// Whether the options ask for figure i.
+inline bool BenchWants(const BenchOptions& options, int figure) {
+    return options.only == 0 || (options.only >> figure & 1u) != 0;
+}
 
 // The usage text, one option per line.
 extern const char* const BenchUsage;

@@ -18,7 +18,7 @@ TEST(BenchOptions, DefaultsAndEveryOptionRead) {
     EXPECT_EQ(Parse({}, &options), nullptr);
     EXPECT_EQ(options.width, 1920);
     EXPECT_EQ(options.height, 1080);
-    EXPECT_EQ(options.only, -1);
+    for (int i = 0; i < kBenchFigureCount; ++i) EXPECT_TRUE(BenchWants(options, i));
     EXPECT_EQ(options.kernelForced, 0);
     EXPECT_EQ(options.seeds, 1);
 
@@ -30,7 +30,7 @@ TEST(BenchOptions, DefaultsAndEveryOptionRead) {
     EXPECT_EQ(options.height, 2160);
     EXPECT_EQ(options.reps, 9);
     EXPECT_EQ(options.seed, 16u);
-    EXPECT_STREQ(BenchFigureNames[options.only], "zoom-frame-740");
+    for (int i = 0; i < kBenchFigureCount; ++i) EXPECT_EQ(BenchWants(options, i), i == 12) << i;
     EXPECT_EQ(options.kernelForced, 1);
     EXPECT_EQ(options.kernel, kKernelSse2);
     EXPECT_EQ(options.seeds, 20);
@@ -41,6 +41,9 @@ TEST(BenchOptions, DefaultsAndEveryOptionRead) {
         const std::string name = "zoom-frame-" + std::to_string(BenchZoomFrames[i]);
         EXPECT_EQ(FindBenchFigure(name.c_str()), kBenchFirstZoomFigure + i);
     }
+    EXPECT_EQ(Parse({"--only", "compose,splash,zoom-frame-1"}, &options), nullptr);
+    for (int i = 0; i < kBenchFigureCount; ++i) EXPECT_EQ(BenchWants(options, i), i == 0 || i == 8 || i == 14) << i;
+
     EXPECT_EQ(Parse({"--seed", "4294967295"}, &options), nullptr);
     EXPECT_EQ(options.seed, 0xFFFFFFFFu);
 }
@@ -55,6 +58,8 @@ TEST(BenchOptions, BadArgumentsAreRefused) {
         {"--reps", ""},              {"--reps", " 5"},         {"--reps", "100001"},
         {"--seed", "0"},             {"--seed", "4294967296"}, {"--seed", "-1"},
         {"--only", "plasm"},         {"--only", "zoom-frame-2"}, {"--only", "PLASMA"},
+        {"--only", ""},              {"--only", "plasma,"},    {"--only", ",plasma"},
+        {"--only", "plasma,,compose"},
         {"--kernel", "avx"},         {"--kernel", "AVX2"},
         {"--seeds", "0"},            {"--seeds", "10001"},
         {"--frobnicate", "1"},       {"plasma"},               {"-reps", "3"},
