@@ -1,6 +1,7 @@
 #include "bench/bench_options.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -62,9 +63,14 @@ bool ParseSize(const char* text, int32_t* width, int32_t* height) {
 }
 
 bool Is(const char* text, const char* name) { return std::strcmp(text, name) == 0; }
-}  // namespace
 
-namespace {
+// A message naming the argument it is about; valid until the next call.
+const char* Problem(const char* what, const char* argument) {
+    static char message[128];
+    std::snprintf(message, sizeof message, "%s %.80s", what, argument);
+    return message;
+}
+
 // "NAME" or "NAME,NAME,...": a bit for each, no empty names.
 bool ParseFigureList(const char* text, uint32_t* figures) {
     uint32_t bits = 0;
@@ -100,9 +106,9 @@ const char* ParseBenchOptions(int argc, const char* const* argv, BenchOptions* o
         const char* option = argv[i];
         if (!Is(option, "--size") && !Is(option, "--reps") && !Is(option, "--seed") &&
             !Is(option, "--only") && !Is(option, "--kernel") && !Is(option, "--seeds")) {
-            return "unknown option";
+            return Problem("unknown option", option);
         }
-        if (i + 1 >= argc) return "option without its value";
+        if (i + 1 >= argc) return Problem("no value after", option);
         const char* value = argv[++i];
         long long number = 0;
         if (Is(option, "--size")) {

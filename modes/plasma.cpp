@@ -97,8 +97,9 @@ HUEMIX_ALWAYS_INLINE int64_t VectorRow(const PlasmaRow& row, int w, double margi
         const V low = ((s - margin) + 4.0) * (-31.75);
         const V high = ((s + margin) + 4.0) * (-31.75);
         for (int lane = 0; lane < kLanes; ++lane) {
-            const int t = static_cast<int>(low[lane]);
-            if (t == static_cast<int>(high[lane]) && !outOfRange[lane]) {
+            // Out of range, the approximation may not even be finite: not converted.
+            const int t = outOfRange[lane] ? 0 : static_cast<int>(low[lane]);
+            if (!outOfRange[lane] && t == static_cast<int>(high[lane])) {
                 int index = 1 - t;
                 if (index < 1) index = 1;
                 if (index > 255) index = 255;

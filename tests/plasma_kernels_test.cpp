@@ -1,6 +1,7 @@
 // Every code path of the plasma must give the plain path's bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
@@ -75,6 +76,25 @@ TEST(PlasmaKernels, UnsettledPixelsAreRecomputedExactly) {
         if (PaintPlasmaEightLanes(waves, kPlasmaSumMargin) >= 0) {
             EXPECT_EQ(CanvasCopy(), plain) << "eight lanes";
         }
+    }
+    ResetKernel();
+    ReleaseTestState();
+}
+
+TEST(PlasmaKernels, ArgumentsBeyondTheApproximationsRangeUseTheLibrary) {
+    // Frequencies far above the mode's own put many arguments past the limit of the
+    // vector sine and the rest close to it.
+    const int w = 323, h = 200;
+    const PlasmaWaves waves = {10.5, 20.25, 300.0, 199.0, 161.5, 100.0, 170.0, 400.0, 1000.0, 0.3};
+    UseCanvas(w, h, 1);
+    ASSERT_TRUE(ForceKernel(kKernelPlain));
+    PaintPlasma(waves, kPlasmaSumMargin);
+    const std::vector<uint8_t> plain = CanvasCopy();
+    for (int k = kKernelSse2; k < kKernelCount; ++k) {
+        if (!ForceKernel(static_cast<VectorKernel>(k))) continue;
+        std::fill(art.canvas, art.canvas + w * h, 0);
+        EXPECT_GT(PaintPlasma(waves, kPlasmaSumMargin), int64_t{w} * h / 4);
+        EXPECT_EQ(CanvasCopy(), plain) << KernelName(static_cast<VectorKernel>(k));
     }
     ResetKernel();
     ReleaseTestState();
