@@ -11,6 +11,7 @@
 #   --sizes      default "1920x1080 3840x2160"
 #   --kernels    default: every path, those the processor lacks are left out
 #   --bench      the program (default build/native/huemix-bench, built when missing)
+#   --table-only print the tables from the raw lines of an earlier run, measuring nothing
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
@@ -22,7 +23,9 @@ SEEDS=20
 SIZES="1920x1080 3840x2160"
 KERNELS="plain sse2 avx2 avx512"
 BENCH=build/native/huemix-bench
+TABLE_ONLY=0
 while [ $# -gt 0 ]; do
+    if [ "$1" = --table-only ]; then TABLE_ONLY=1; shift; continue; fi
     case "$1" in
         --reps) REPS="$2" ;;
         --slow-reps) SLOW_REPS="$2" ;;
@@ -30,7 +33,7 @@ while [ $# -gt 0 ]; do
         --sizes) SIZES="$2" ;;
         --kernels) KERNELS="$2" ;;
         --bench) BENCH="$2" ;;
-        *) sed -n '2,15p' "$0" >&2; exit 2 ;;
+        *) sed -n '2,16p' "$0" >&2; exit 2 ;;
     esac
     [ $# -ge 2 ] || { echo "bench.sh: $1 wants a value" >&2; exit 2; }
     shift 2
@@ -57,7 +60,7 @@ for k in $KERNELS; do
 done
 
 LOAD_BEFORE="$(cut -d' ' -f1-3 /proc/loadavg 2>/dev/null || echo '?')"
-for size in $SIZES; do
+[ "$TABLE_ONLY" = 1 ] || for size in $SIZES; do
     for k in $available; do
         file="$OUT/$size-$k.txt"
         {
@@ -74,7 +77,7 @@ CPU="$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 CORES="$(grep -c '^processor' /proc/cpuinfo)"
 FLAGS="$(grep -m1 '^flags' /proc/cpuinfo | grep -o -w -E 'sse2|avx2|fma|avx512f' | sort -u | tr '\n' ' ')"
 echo "Machine: $CPU, $CORES cores ($FLAGS), $(date -u '+%Y-%m-%d %H:%M UTC')."
-echo "Load average before and after: $LOAD_BEFORE / $LOAD_AFTER."
+[ "$TABLE_ONLY" = 1 ] || echo "Load average before and after: $LOAD_BEFORE / $LOAD_AFTER."
 echo "Command: \`$COMMAND\` (quick figures $REPS repetitions; reaction-diffusion $SEEDS seeds,"
 echo "zoom frames and Buddhabrot $SLOW_REPS repetitions). Median milliseconds, one thread."
 for size in $SIZES; do
