@@ -129,8 +129,8 @@ EVENTS = [
      key(0x38) + timer(5) + other(FAIL, 0) + key(0x37)),
     ("destroy", header(mode=3) + ROTATE + other(DESTROY) + ROTATE),
     ("snapshot-and-quit", header(mode=1) + key(0x7B) * 3 + key(0x7A) + key(0x51)),
-    ("reaction-diffusion", header(mode=5) + ROTATE),
-    ("buddhabrot", header(mode=9) + RIGHT_CLICK),
+    ("reaction-diffusion", header(mode=4) + key(0x30) + RIGHT_CLICK),
+    ("buddhabrot", header(mode=8) + timer(5) + key(0x39)),
     ("odd-canvas", header(mode=2, size=0xF1) + key(0x33) + key(0x34) + key(0x36) + key(0x70)),
 ]
 
