@@ -58,8 +58,8 @@ for target in "${TARGETS[@]}"; do
     "$BUILD/$target" -max_total_time="$SECONDS_EACH" -timeout=10 -print_final_stats=1 \
         -artifact_prefix="$findings/" $(options_for "$target") "$corpus" >"$log" 2>&1
     rc=$?
-    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
-    rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log")
+    runs=$(sed -n "s/^stat::number_of_executed_units: *//p" "$log" | tail -1)
+    rate=$(sed -n "s/^stat::average_exec_per_sec: *//p" "$log" | tail -1)
     grown=$(ls "$corpus" | wc -l)
     if [ "$rc" -ne 0 ] || [ -n "$(ls -A "$findings")" ]; then
         grep -E 'ERROR|SUMMARY|fuzz_[a-z_]+:|runtime error' "$log" | head -20

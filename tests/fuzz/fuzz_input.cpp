@@ -3,10 +3,11 @@
 //
 // Input layout: a header of 7 bytes, then events of 2 bytes each (at most kMaxEvents).
 //   header: seed (3 bytes), --mode (signed byte), --speed (signed byte, widened so that
-//           the values below 5, above 500 and the int32 limits occur), --palette
+//           values near 500, far above it and the int32 limits occur), --palette
 //           (byte mod 12, minus 1), Canvas size (320 + low nibble by 200 + high nibble).
 //   event (a, b), by a mod 8:
-//     0, 1, 2  key with virtual-key code b; bit 3 of a is Ctrl, bit 4 Shift
+//     0, 1, 2  a key: with bit 5 of a, b is the virtual-key code itself; without it, b
+//              picks one from kKeys (b mod its length); bit 3 of a is Ctrl, bit 4 Shift
 //     3        left button        4  right button
 //     5        wheel, delta = (signed b) x 15
 //     6        timer tick with id b mod 8 (ids 0, 6 and 7 are none of the program's)
@@ -40,6 +41,16 @@
 namespace {
 
 constexpr size_t kHeaderBytes = 7;
+
+// Every key of the key table but 5 and 9 (the slow modes, below), and two keys that are
+// not in it (0, and 1 of the numeric pad), so that most key events the fuzzer makes do
+// something. The codes given directly reach every key.
+constexpr int kKeys[] = {0x31, 0x32, 0x33, 0x34, 0x36, 0x37, 0x38, kKeyEscape,
+                         kKeyEnter, kKeyP, kKeyR, kKeyOpenBracket, kKeyCloseBracket, kKeyH,
+                         kKeyV, kKeyB, kKeySpace, kKeyPlus, kKeyPadPlus, kKeyMinus, kKeyPadMinus,
+                         kKeyS, kKeyF1, kKeyF11, kKeyF12, kKeyQ, kKeyX, 0x30, 0x61};
+constexpr int kKeyCount = sizeof kKeys / sizeof kKeys[0];
+
 constexpr size_t kMaxEvents = 40;  // keeps one input to a few dozen pictures at most
 
 // Reaction-diffusion and the Buddhabrot take a quarter of a second for one picture
@@ -190,11 +201,15 @@ void CheckAll(Expected& e, bool destroyed, size_t event) {
     CheckTimers(e, destroyed, event);
 }
 
+// --speed: small values as they are, and a share of the byte for the values near the
+// upper bound of the keys, for long intervals and for the int32 limits.
 int32_t SpeedFromByte(uint8_t byte) {
     const int32_t v = static_cast<int8_t>(byte);
     if (v == 127) return INT32_MAX;
     if (v == -128) return INT32_MIN;
-    return (v > 100 || v < -100) ? v * 11 : v;
+    if (v > 120) return 1000 * (v - 120);  // 1000 .. 6000
+    if (v > 100) return 484 + (v - 100);   // 485 .. 504
+    return v < -100 ? v * 11 : v;
 }
 
 // Start-up as the program does it, on a Canvas of w x h with frame pixels of exactly
@@ -227,10 +242,11 @@ bool RunEvent(uint8_t a, uint8_t b, Expected& e) {
         case 0:
         case 1:
         case 2: {
+            const int code = (a & 0x20) != 0 ? b : kKeys[b % kKeyCount];
             const bool shift = (a & 0x10) != 0;
-            if (b == kKeyH) e.netHueSteps += shift ? -1 : 1;
-            if (b == kKeyEnter || b == kKeyP) e.netHueSteps = 0;  // a new palette resets the hue
-            HandleKey(b, (a & 0x08) != 0, shift);
+            if (code == kKeyH) e.netHueSteps += shift ? -1 : 1;
+            if (code == kKeyEnter || code == kKeyP) e.netHueSteps = 0;  // a new palette resets the hue
+            HandleKey(code, (a & 0x08) != 0, shift);
             break;
         }
         case 3: HandleLeftButton(); break;

@@ -63,7 +63,7 @@ COMMAND_LINES = [
 # ---- fuzz_input: a 7-byte header, then (a, b) event pairs ---------------------------
 
 KEY, LEFT, RIGHT, WHEEL, TIMER, OTHER = 0, 3, 4, 5, 6, 7
-CTRL, SHIFT = 0x08, 0x10
+CTRL, SHIFT, RAW = 0x08, 0x10, 0x20
 CLOCK, WRAP, FAIL, DESTROY = 0x00, 0x08, 0x10, 0x18
 
 
@@ -71,8 +71,17 @@ def header(mode=0, speed=0, palette=0, size=0, seed=0x1234):
     return struct.pack("<I", seed)[:3] + struct.pack("<bbBB", mode, speed, palette, size)
 
 
+# The key list of the target: a byte below 0x80 picks from it, a byte from 0x80 on is
+# the virtual-key code itself.
+KEY_LIST = [0x31, 0x32, 0x33, 0x34, 0x35, 0x36, 0x37, 0x38, 0x39, 0x1B, 0x0D, 0x50, 0x52,
+            0xDB, 0xDD, 0x48, 0x56, 0x42, 0x20, 0xBB, 0x6B, 0xBD, 0x6D, 0x53, 0x70, 0x7A,
+            0x7B, 0x51, 0x58, 0x30, 0x61]
+
+
 def key(code, flags=0):
-    return bytes([KEY | flags, code])
+    if code in KEY_LIST:
+        return bytes([KEY | flags, KEY_LIST.index(code)])
+    return bytes([KEY | RAW | flags, code])
 
 
 def timer(id_):
@@ -91,8 +100,8 @@ LEFT_CLICK = bytes([LEFT, 0])
 RIGHT_CLICK = bytes([RIGHT, 0])
 ROTATE = timer(1)
 
-KEYS = [0x0D, 0x1B, 0x20, 0x31, 0x42, 0x48, 0x50, 0x52, 0x53, 0x56, 0x6B, 0x6D, 0x70,
-        0x7A, 0x7B, 0xBB, 0xBD, 0xDB, 0xDD, 0x51, 0x58, 0x30, 0x60]
+KEYS = [0x0D, 0x1B, 0x20, 0x31, 0x32, 0x42, 0x48, 0x50, 0x52, 0x53, 0x56, 0x6B, 0x6D, 0x70,
+        0x7A, 0x7B, 0xBB, 0xBD, 0xDB, 0xDD, 0x51, 0x58, 0x30, 0x61, 0xC0, 0xFF]
 
 EVENTS = [
     ("splash-only", header()),
@@ -113,8 +122,9 @@ EVENTS = [
     ("wheel-to-limits", header(mode=1, speed=7) + wheel(8) * 3 + wheel(-8) * 4 + wheel(0) +
      key(0x6B) * 3),
     ("speed-1-slower", header(mode=6, speed=1) + key(0xBD) * 3 + key(0xBB) * 4),
-    ("speed-1111-faster", header(mode=2, speed=101) + key(0xBD) + key(0xBB) * 3 + wheel(-1)),
+    ("speed-1000-faster", header(mode=2, speed=121) + key(0xBD) + key(0xBB) * 3 + wheel(-1)),
     ("speed-int-max", header(mode=4, speed=127) + key(0xBB) + key(0xBD) + wheel(1)),
+    ("speed-near-500", header(mode=3, speed=112) + key(0xBD) * 3 + wheel(-8) + key(0xBB)),
     ("auto-cycle", header(mode=6) + key(0x53, CTRL) + timer(3) * 3 + timer(5) + timer(3) +
      key(0x53, CTRL)),
     ("right-button-round", header(mode=7) + RIGHT_CLICK + timer(5) + LEFT_CLICK + RIGHT_CLICK +
