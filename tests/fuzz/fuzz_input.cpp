@@ -20,7 +20,6 @@
 // The program is started as its start-up does it, and after every event each field of
 // art must lie within its range, the timers must agree with the state, and both
 // palettes must keep index 0 black.
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
