@@ -6,7 +6,8 @@
 // pointers, so that any read past either is an AddressSanitizer report.
 //
 // After ParseArguments the five option fields must be in their ranges and nothing else
-// in art may have changed. The two value readers are also compared, on every argument,
+// in art may have changed; after applying them the interval and the preset must be
+// valid. The two value readers are also compared, on every argument,
 // with plain reference readings built from the C library.
 #include <climits>
 #include <cstdint>
@@ -19,6 +20,7 @@
 
 #include "app/art_state.h"
 #include "app/command_line.h"
+#include "app/startup.h"
 #include "palette/presets.h"
 
 namespace {
@@ -108,6 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(art.windowedOption == 0 || art.windowedOption == 1, "windowedOption is not 0 or 1");
     Check(art.paletteOption >= -1 && art.paletteOption < kPresetCount, "paletteOption out of range");
     CheckUntouched(before);
+
+    // Start-up applies the options: the interval stays positive and the preset valid.
+    ApplyOptions();
+    Check(art.rotationIntervalMs > 0, "rotationIntervalMs not positive after the options");
+    Check(art.currentPreset >= 0 && art.currentPreset < kPresetCount, "currentPreset out of range");
 
     // Each argument as a value: the readers must agree with the references.
     for (int i = 0; i < argc; ++i) {
