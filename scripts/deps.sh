@@ -3,7 +3,8 @@
 # Sourced by test.sh and run.sh; quiet and quick when everything is there.
 huemix_install_deps() {
     local wanted=(cmake make g++ googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-                  wine64 xvfb xdotool x11-utils imagemagick libpng-dev libgif-dev python3)
+                  wine64 xvfb xdotool x11-utils imagemagick libpng-dev libgif-dev python3
+                  clang libclang-rt-14-dev)  # clang and its libFuzzer runtime: scripts/fuzz.sh
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do

@@ -35,5 +35,9 @@ ctest --test-dir build/native --output-on-failure -j "$JOBS" || status=1
 echo "== Windows tests under Wine =="
 ctest --test-dir build/windows --output-on-failure || status=1
 
+# Fuzzing: each libFuzzer target for 30 s on a copy of its seed corpus (build/fuzz).
+echo "== fuzzing =="
+bash scripts/fuzz.sh 30 || status=1
+
 [ "$status" -eq 0 ] && echo "All tests passed." || echo "Some tests FAILED." >&2
 exit "$status"
