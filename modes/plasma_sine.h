@@ -29,8 +29,8 @@ struct PlasmaLanes {
 // code path they are inlined into; eight lanes go as two halves of four, which the
 // AVX2 and the AVX-512 path both have.
 HUEMIX_ALWAYS_INLINE PlasmaV2 VectorSqrt(const PlasmaV2& v) { return __builtin_ia32_sqrtpd(v); }
-HUEMIX_ALWAYS_INLINE PlasmaV4 VectorSqrt(const PlasmaV4& v) { return __builtin_ia32_sqrtpd256(v); }
-HUEMIX_ALWAYS_INLINE PlasmaV8 VectorSqrt(const PlasmaV8& v) {
+HUEMIX_TARGET_AVX2 HUEMIX_ALWAYS_INLINE PlasmaV4 VectorSqrt(const PlasmaV4& v) { return __builtin_ia32_sqrtpd256(v); }
+HUEMIX_TARGET_AVX2 HUEMIX_ALWAYS_INLINE PlasmaV8 VectorSqrt(const PlasmaV8& v) {
     PlasmaV4 half[2];
     __builtin_memcpy(half, &v, sizeof half);
     half[0] = __builtin_ia32_sqrtpd256(half[0]);
