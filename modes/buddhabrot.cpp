@@ -170,7 +170,7 @@ void RenderBuddhabrotCounting(HitCounting counting, int64_t samples) {
     const int w = art.canvasWidth;
     const int h = art.canvasHeight;
     const bool lanes = counting != kCountPlain && LanesCanCount(w, h, samples);
-    void* counts = ArtAllocZeroed(static_cast<size_t>(w) * h, sizeof(int32_t));
+    void* counts = ArtAllocZeroed(static_cast<size_t>(w) * h + (lanes ? kSpareCounters : 0), sizeof(int32_t));
     if (!counts) return;
     if (!EnsureOrbitBuffers()) {
         ArtFree(counts);

@@ -25,6 +25,7 @@ constexpr int kListCapacity = kBlockSamples + 64;  // room for the stray samples
 constexpr int kPrefetchAhead = 32;
 constexpr int kPixelCapacity = 16384;
 constexpr int kMostPointsPerSample = kOrbitLength - 1;
+constexpr int kEscapeCapacity = 4 * kListCapacity;
 
 // The lists of one block, reused; too large for the stack of every system.
 struct LaneLists {
@@ -32,9 +33,12 @@ struct LaneLists {
     alignas(64) double si[kListCapacity];
     alignas(64) double zr[kListCapacity];
     alignas(64) double zi[kListCapacity];
-    alignas(64) double escapeSr[kListCapacity];  // samples escaping at z(e), e >= 3
-    alignas(64) double escapeSi[kListCapacity];
-    alignas(64) double escapeAt[kListCapacity];  // e, as a double
+    alignas(64) double escapeSr[kEscapeCapacity];  // samples escaping at z(e), e >= 3
+    alignas(64) double escapeSi[kEscapeCapacity];
+    alignas(64) double escapeAt[kEscapeCapacity];  // e, as a double
+    alignas(64) double sortedSr[kEscapeCapacity + 64];  // the same, by escape index
+    alignas(64) double sortedSi[kEscapeCapacity + 64];
+    alignas(64) double sortedAt[kEscapeCapacity + 64];
     alignas(64) uint32_t pixel[kPixelCapacity + kPrefetchAhead];
 };
 LaneLists lists;
@@ -139,7 +143,9 @@ template <int L>
 HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
     typedef typename Lanes<L>::Mask Mask;
     typedef typename Lanes<L>::Real Real;
-    constexpr int kGroup = 4;  // vectors iterated together, to keep the multipliers busy
+    // Vectors iterated together, to keep the multipliers busy without running out of
+    // registers (16 below AVX-512, 32 with it).
+    constexpr int kGroup = L == 8 ? 4 : 3;
     const int n = run.candidates;
     const bool last = to == kOrbitLength;
     int kept = 0;
@@ -147,7 +153,7 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
     int64_t origin = run.originHits;
     for (int p = 0; p < n; p += kGroup * L) {
         Real sr[kGroup], si[kGroup], zr[kGroup], zi[kGroup], zr2[kGroup], zi2[kGroup], at[kGroup];
-        Mask out[kGroup];
+        #pragma GCC unroll 4
         for (int g = 0; g < kGroup; ++g) {
             std::memcpy(&sr[g], lists.sr + p + g * L, sizeof(Real));
             std::memcpy(&si[g], lists.si + p + g * L, sizeof(Real));
@@ -161,10 +167,10 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
             zr2[g] = zr[g] * zr[g];
             zi2[g] = zi[g] * zi[g];
             at[g] = Real{};  // 0: not escaped (yet)
-            out[g] = Mask{};
         }
         for (int k = from + 1; k <= to; ++k) {
             const Real step = Real{} + static_cast<double>(k);
+            #pragma GCC unroll 4
             for (int g = 0; g < kGroup; ++g) {
                 const Real nr = zr2[g] - zi2[g] + sr[g];
                 const Real ni = 2.0 * zr[g] * zi[g] + si[g];
@@ -172,12 +178,13 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
                 zi[g] = ni;
                 zr2[g] = nr * nr;
                 zi2[g] = ni * ni;
-                const Mask now = zr2[g] + zi2[g] > 4.0;
-                at[g] = Select<L>(now & ~out[g], step, at[g]);
-                out[g] |= now;
+                const Mask now = (zr2[g] + zi2[g] > 4.0) & (at[g] == 0.0);
+                at[g] = Select<L>(now, step, at[g]);
             }
             if ((k & 7) == 0 && k < to) {
-                const Mask all = out[0] & out[1] & out[2] & out[3];
+                Mask all = at[0] != 0.0;
+                #pragma GCC unroll 4
+                for (int g = 1; g < kGroup; ++g) all &= at[g] != 0.0;
                 bool done = true;
                 for (int lane = 0; lane < L; ++lane) done = done && all[lane] != 0;
                 if (done) break;
@@ -198,7 +205,7 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
                 lists.si[kept] = si[g][lane];
                 lists.zr[kept] = zr[g][lane];
                 lists.zi[kept] = zi[g][lane];
-                kept += out[g][lane] == 0;
+                kept += e == 0.0;
             }
         }
     }
@@ -207,7 +214,23 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
     run.originHits = origin;
 }
 
-// Pixels of z(1) .. z(e - 2) of every listed escape.
+// The escapes in order of their escape index, so that the lanes of a vector trace
+// orbits of about the same length.
+void SortEscapes(LaneRun& run) {
+    int start[kOrbitLength + 2] = {};
+    const int n = run.escapes;
+    for (int i = 0; i < n; ++i) ++start[static_cast<int>(lists.escapeAt[i]) + 1];
+    for (int e = 1; e <= kOrbitLength + 1; ++e) start[e] += start[e - 1];
+    for (int i = 0; i < n; ++i) {
+        const int to = start[static_cast<int>(lists.escapeAt[i])]++;
+        lists.sortedSr[to] = lists.escapeSr[i];
+        lists.sortedSi[to] = lists.escapeSi[i];
+        lists.sortedAt[to] = lists.escapeAt[i];
+    }
+}
+
+// Pixels of z(1) .. z(e - 2) of every listed escape. A lane whose orbit is done, in a
+// vector whose other lanes go on, lists a spare counter past the Canvas instead.
 template <int L>
 HUEMIX_ALWAYS_INLINE void ListEscapePixels(LaneRun& run) {
     typedef typename Lanes<L>::Mask Mask;
@@ -215,27 +238,31 @@ HUEMIX_ALWAYS_INLINE void ListEscapePixels(LaneRun& run) {
     typedef typename Lanes<L>::Half Half;
     constexpr int kGroup = 2;
     const int n = run.escapes;
-    for (int i = n; i < n + kGroup * L; ++i) lists.escapeAt[i] = 0.0;  // pads count nothing
+    SortEscapes(run);
+    for (int i = n; i < n + kGroup * L; ++i) lists.sortedAt[i] = 0.0;  // pads count nothing
     const double dx = run.hits.dx;
     const double dy = run.hits.dy;
     const double width = run.hits.width;
     const double height = run.hits.height;
     const int rowLength = run.hits.width;
+    Half spare;
+    for (int lane = 0; lane < L; ++lane) spare[lane] = run.hits.width * run.hits.height + lane;
     for (int p = 0; p < n; p += kGroup * L) {
         if (run.pixels > kPixelCapacity - kGroup * L * kMostPointsPerSample) RaiseCounts(run);
-        double most = 0.0;
-        for (int i = p; i < p + kGroup * L; ++i) most = lists.escapeAt[i] > most ? lists.escapeAt[i] : most;
+        const int last = p + kGroup * L - 1 < n ? p + kGroup * L - 1 : n - 1;
+        const int points = static_cast<int>(lists.sortedAt[last]) - 2;
         Real sr[kGroup], si[kGroup], zr[kGroup], zi[kGroup], at[kGroup];
+        #pragma GCC unroll 4
         for (int g = 0; g < kGroup; ++g) {
-            std::memcpy(&sr[g], lists.escapeSr + p + g * L, sizeof(Real));
-            std::memcpy(&si[g], lists.escapeSi + p + g * L, sizeof(Real));
-            std::memcpy(&at[g], lists.escapeAt + p + g * L, sizeof(Real));
+            std::memcpy(&sr[g], lists.sortedSr + p + g * L, sizeof(Real));
+            std::memcpy(&si[g], lists.sortedSi + p + g * L, sizeof(Real));
+            std::memcpy(&at[g], lists.sortedAt + p + g * L, sizeof(Real));
             zr[g] = sr[g];  // z(1) = s
             zi[g] = si[g];
         }
-        int pixels = run.pixels;
-        const int points = static_cast<int>(most) - 2;
+        uint32_t* out = lists.pixel + run.pixels;
         for (int k = 1; k <= points; ++k) {
+            #pragma GCC unroll 4
             for (int g = 0; g < kGroup; ++g) {
                 if (k > 1) {
                     const Real nr = zr[g] * zr[g] - zi[g] * zi[g] + sr[g];
@@ -247,22 +274,23 @@ HUEMIX_ALWAYS_INLINE void ListEscapePixels(LaneRun& run) {
                 const Real fy = (zi[g] + kPlaneHalfSize) / dy;
                 const Mask counted = (at[g] >= k + 2.0) & (fx > -1.0) & (fx < width) & (fy > -1.0) &
                                      (fy < height);
-                                const Half col = __builtin_convertvector(Select<L>(counted, fx, Real{}), Half);
+                const Half col = __builtin_convertvector(Select<L>(counted, fx, Real{}), Half);
                 const Half row = __builtin_convertvector(Select<L>(counted, fy, Real{}), Half);
-                const Half pixel = row * rowLength + col;
-                for (int lane = 0; lane < L; ++lane) {
-                    lists.pixel[pixels] = static_cast<uint32_t>(pixel[lane]);
-                    pixels -= static_cast<int>(counted[lane]);
-                }
+                const Half take = __builtin_convertvector(counted, Half);
+                const Half pixel = ((row * rowLength + col) & take) | (spare & ~take);
+                std::memcpy(out, &pixel, sizeof pixel);
+                out += L;
             }
         }
-        run.pixels = pixels;
+        run.pixels = static_cast<int>(out - lists.pixel);
     }
     run.escapes = 0;
 }
 
+// Runs the candidates through the escape stages; the escapes are traced once enough
+// of them have gathered (or at the end), so that sorting finds many of each length.
 template <int L>
-HUEMIX_ALWAYS_INLINE void IterateCandidates(LaneRun& run) {
+HUEMIX_ALWAYS_INLINE void IterateCandidates(LaneRun& run, bool end) {
     int from = 0;
     for (int to : kStageEnds) {
         if (run.candidates == 0) break;
@@ -270,7 +298,7 @@ HUEMIX_ALWAYS_INLINE void IterateCandidates(LaneRun& run) {
         from = to;
     }
     run.candidates = 0;
-    ListEscapePixels<L>(run);
+    if (end || run.escapes > kEscapeCapacity - kListCapacity) ListEscapePixels<L>(run);
 }
 
 // The whole counting at L lanes.
@@ -304,7 +332,7 @@ HUEMIX_ALWAYS_INLINE void CountHits(const LaneHits& hits, int64_t samples, uint3
             }
         }
         done += steps;
-        if (done < perStretch) IterateCandidates<L>(run);
+        if (done < perStretch) IterateCandidates<L>(run, false);
     }
     // The last stretch ends where the left-over samples begin.
     uint32_t x = perStretch > 0 ? draws[1][2 * L - 1] : *state;
@@ -319,7 +347,7 @@ HUEMIX_ALWAYS_INLINE void CountHits(const LaneHits& hits, int64_t samples, uint3
         ++run.candidates;
     }
     *state = x;
-    IterateCandidates<L>(run);
+    IterateCandidates<L>(run, true);
     RaiseCounts(run);
     for (int lane = 0; lane < L; ++lane) run.originHits += originHits[lane];  // each lane counted up
 

@@ -24,9 +24,12 @@ HitCounting CountingFor(VectorKernel kernel);
 // each pixel number below 2^31 (far beyond the sizes and sample counts in use).
 bool LanesCanCount(int width, int height, int64_t samples);
 
+// Counters past the Canvas's that the lanes raise where they have nothing to count.
+constexpr int kSpareCounters = 8;
+
 // The counters and the plane-to-pixel mapping of the lane counting.
 struct LaneHits {
-    uint32_t* counts;  // width x height, zero-filled by the caller
+    uint32_t* counts;  // width x height + kSpareCounters, zero-filled by the caller
     int width;
     int height;
     double dx;
