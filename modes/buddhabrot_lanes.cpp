@@ -22,7 +22,7 @@ namespace {
 constexpr double kPlaneHalfSize = 2.2;
 constexpr int kBlockSamples = 2048;
 constexpr int kListCapacity = kBlockSamples + 64;  // room for the stray samples and padding
-constexpr int kPrefetchAhead = 32;
+constexpr int kPrefetchAhead = 64;
 constexpr int kPixelCapacity = 16384;
 constexpr int kMostPointsPerSample = kOrbitLength - 1;
 constexpr int kEscapeCapacity = 4 * kListCapacity;
@@ -137,8 +137,30 @@ HUEMIX_ALWAYS_INLINE void SortOutSamples(LaneRun& run, typename Lanes<L>::Mask& 
     run.candidates = n;
 }
 
+// The pixels of L points where counted, spare counters elsewhere.
+template <int L>
+HUEMIX_ALWAYS_INLINE typename Lanes<L>::Half PixelsOf(const LaneHits& hits, const typename Lanes<L>::Real& x,
+                                                      const typename Lanes<L>::Real& y,
+                                                      const typename Lanes<L>::Mask& counting) {
+    typedef typename Lanes<L>::Mask Mask;
+    typedef typename Lanes<L>::Real Real;
+    typedef typename Lanes<L>::Half Half;
+    const Real fx = (x + kPlaneHalfSize) / hits.dx;
+    const Real fy = (y + kPlaneHalfSize) / hits.dy;
+    const double width = hits.width;
+    const double height = hits.height;
+    const Mask counted = counting & (fx > -1.0) & (fx < width) & (fy > -1.0) & (fy < height);
+    const Half col = __builtin_convertvector(Select<L>(counted, fx, Real{}), Half);
+    const Half row = __builtin_convertvector(Select<L>(counted, fy, Real{}), Half);
+    const Half take = __builtin_convertvector(counted, Half);
+    Half spare;
+    for (int lane = 0; lane < L; ++lane) spare[lane] = hits.width * hits.height + lane;
+    return ((row * hits.width + col) & take) | (spare & ~take);
+}
+
 // Steps from + 1 .. to of the candidates (which stand at z(from)); those escaping are
-// listed with their escape index, those still inside are kept for the next stage.
+// listed with their escape index, those still inside are kept for the next stage. The
+// first stage lists the pixels of its own escapes, z(1) and z(2) at most.
 template <int L>
 HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
     typedef typename Lanes<L>::Mask Mask;
@@ -151,6 +173,10 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
     int kept = 0;
     int escapes = run.escapes;
     int64_t origin = run.originHits;
+    const bool first = from == 0;
+    static_assert(kStageEnds[0] == 4, "the first stage lists z(1) and z(2)");
+    Real lanes;
+    for (int lane = 0; lane < L; ++lane) lanes[lane] = lane;
     for (int p = 0; p < n; p += kGroup * L) {
         Real sr[kGroup], si[kGroup], zr[kGroup], zi[kGroup], zr2[kGroup], zi2[kGroup], at[kGroup];
         #pragma GCC unroll 4
@@ -191,6 +217,22 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
             }
         }
         const int count = n - p < kGroup * L ? n - p : kGroup * L;
+        if (first) {
+            if (run.pixels > kPixelCapacity - 2 * kGroup * L) RaiseCounts(run);
+            uint32_t* out = lists.pixel + run.pixels;
+            #pragma GCC unroll 4
+            for (int g = 0; g < kGroup; ++g) {
+                const Mask inGroup = lanes + static_cast<double>(g * L) < static_cast<double>(count);
+                const Real r2 = sr[g] * sr[g] - si[g] * si[g] + sr[g];  // z(2), as above
+                const Real i2 = 2.0 * sr[g] * si[g] + si[g];
+                const typename Lanes<L>::Half one = PixelsOf<L>(run.hits, sr[g], si[g], inGroup & (at[g] >= 3.0));
+                const typename Lanes<L>::Half two = PixelsOf<L>(run.hits, r2, i2, inGroup & (at[g] >= 4.0));
+                std::memcpy(out, &one, sizeof one);
+                std::memcpy(out + L, &two, sizeof two);
+                out += 2 * L;
+            }
+            run.pixels = static_cast<int>(out - lists.pixel);
+        }
         for (int i = 0; i < count; ++i) {
             const int g = i / L;
             const int lane = i % L;
@@ -198,7 +240,7 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
             lists.escapeSr[escapes] = sr[g][lane];
             lists.escapeSi[escapes] = si[g][lane];
             lists.escapeAt[escapes] = e;
-            escapes += e >= 3.0;
+            escapes += !first && e >= 3.0;
             origin += e >= 2.0;
             if (!last) {
                 lists.sr[kept] = sr[g][lane];
@@ -233,20 +275,12 @@ void SortEscapes(LaneRun& run) {
 // vector whose other lanes go on, lists a spare counter past the Canvas instead.
 template <int L>
 HUEMIX_ALWAYS_INLINE void ListEscapePixels(LaneRun& run) {
-    typedef typename Lanes<L>::Mask Mask;
     typedef typename Lanes<L>::Real Real;
     typedef typename Lanes<L>::Half Half;
     constexpr int kGroup = 2;
     const int n = run.escapes;
     SortEscapes(run);
     for (int i = n; i < n + kGroup * L; ++i) lists.sortedAt[i] = 0.0;  // pads count nothing
-    const double dx = run.hits.dx;
-    const double dy = run.hits.dy;
-    const double width = run.hits.width;
-    const double height = run.hits.height;
-    const int rowLength = run.hits.width;
-    Half spare;
-    for (int lane = 0; lane < L; ++lane) spare[lane] = run.hits.width * run.hits.height + lane;
     for (int p = 0; p < n; p += kGroup * L) {
         if (run.pixels > kPixelCapacity - kGroup * L * kMostPointsPerSample) RaiseCounts(run);
         const int last = p + kGroup * L - 1 < n ? p + kGroup * L - 1 : n - 1;
@@ -270,14 +304,7 @@ HUEMIX_ALWAYS_INLINE void ListEscapePixels(LaneRun& run) {
                     zr[g] = nr;
                     zi[g] = ni;
                 }
-                const Real fx = (zr[g] + kPlaneHalfSize) / dx;
-                const Real fy = (zi[g] + kPlaneHalfSize) / dy;
-                const Mask counted = (at[g] >= k + 2.0) & (fx > -1.0) & (fx < width) & (fy > -1.0) &
-                                     (fy < height);
-                const Half col = __builtin_convertvector(Select<L>(counted, fx, Real{}), Half);
-                const Half row = __builtin_convertvector(Select<L>(counted, fy, Real{}), Half);
-                const Half take = __builtin_convertvector(counted, Half);
-                const Half pixel = ((row * rowLength + col) & take) | (spare & ~take);
+                const Half pixel = PixelsOf<L>(run.hits, zr[g], zi[g], at[g] >= k + 2.0);
                 std::memcpy(out, &pixel, sizeof pixel);
                 out += L;
             }
