@@ -229,6 +229,9 @@ struct PictureState {
 PictureState DrawWith(HitCounting counting, int w, int h, uint32_t seed, int64_t samples) {
     UseCanvas(w, h, seed);
     std::memset(art.canvas, 77, static_cast<size_t>(art.canvasWidth) * art.canvasHeight);
+    // Orbit positions that no sample reaches keep what was there before.
+    EXPECT_TRUE(EnsureOrbitBuffers());
+    for (int k = 0; k < kOrbitLength; ++k) art.orbitRe[k] = art.orbitIm[k] = -9.0 - k;
     RenderBuddhabrotCounting(counting, samples);
     PictureState s{CanvasCopy(), art.randomState, art.orbitCapacity, {}, {}};
     if (art.orbitRe) s.orbitRe.assign(art.orbitRe, art.orbitRe + kOrbitLength);
