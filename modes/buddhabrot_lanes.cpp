@@ -4,9 +4,10 @@
 //      jump ahead of the previous one), drop those in the bulbs and those escaping at
 //      z(1) or z(2) (which count at most the origin), and keep the rest as candidates;
 //   2. iterate the candidates in stages of a few steps, only to find where they
-//      escape; samples still inside after a stage go on to the next one;
-//   3. trace the escaping samples again, now knowing how far, and list the pixels of
-//      z(1) .. z(e - 2);
+//      escape; samples still inside after a stage go on to the next one; the first
+//      stage lists the pixels of its own escapes (z(1), z(2)) at once;
+//   3. once enough later escapes have gathered, sort them by escape index and trace
+//      them again, now knowing how far, listing the pixels of z(1) .. z(e - 2);
 //   4. raise the listed counters, fetching each a few dozen entries ahead.
 // z(0) = 0 of every sample with e >= 2 lands on one pixel: it is counted once, at the end.
 #include "modes/buddhabrot_lanes.h"
