@@ -3,6 +3,8 @@
 // logarithmic scale, become the picture over a still background of index 0.
 #include "modes/buddhabrot.h"
 
+#include "modes/buddhabrot_lanes.h"
+
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -12,7 +14,9 @@
 #include "app/art_state.h"
 #include "app/memory.h"
 #include "modes/modes.h"
+#include "modes/random_jump.h"
 #include "modes/random_source.h"
+#include "modes/vector_kernel.h"
 
 namespace {
 constexpr double kPlaneHalfSize = 2.2;  // the Canvas shows -2.2..2.2 on both axes
@@ -99,87 +103,96 @@ int CountSampleOrbit(double sr, double si, HitCounts& hits) {
 }
 
 namespace {
-// Increments wait in a short queue before they are made: the counter array is far
-// larger than the cache and orbits land all over it, so each counter is fetched ahead
-// when its point is queued and raised a few dozen points later. The final counts and
-// their maximum do not depend on the order of the increments.
-constexpr unsigned kQueueLength = 32;  // a power of two
-constexpr size_t kNoPixel = SIZE_MAX;
-
-struct CountQueue {
-    size_t pixel[kQueueLength];
-    unsigned slot;
-};
-
-inline void RaiseCount(HitCounts& hits, int32_t& maximum, size_t pixel) {
-    int32_t& count = hits.counts[pixel];
-    if (count < INT32_MAX) ++count;
-    if (count > maximum) maximum = count;
+// The literal loop: one sample at a time, straight from the stream.
+void CountPlainly(HitCounts& hits, int64_t samples) {
+    for (int64_t i = 0; i < samples; ++i) {
+        const double sr = RandomUnit() * 4.0 - 2.0;
+        const double si = RandomUnit() * 4.0 - 2.0;
+        CountSampleOrbit(sr, si, hits);
+    }
 }
 
-inline void QueueCount(HitCounts& hits, int32_t& maximum, CountQueue& queue, size_t pixel) {
-#if defined(__GNUC__) || defined(__clang__)
-    __builtin_prefetch(hits.counts + pixel, 1);
-#endif
-    const size_t due = queue.pixel[queue.slot];
-    queue.pixel[queue.slot] = pixel;
-    queue.slot = (queue.slot + 1) & (kQueueLength - 1);
-    if (due != kNoPixel) RaiseCount(hits, maximum, due);
+// PaintCounts for the lane counting, whose counters are not capped: the colour of
+// each count value up to a bound comes from a table filled with the very same
+// expression, so a count value costs one logarithm however many pixels have it.
+constexpr uint32_t kColourTableLength = 4096;
+
+uint8_t CountColour(int32_t count, double scale) {
+    const int index = static_cast<int>(std::log(count + 1.0) * scale) + 1;
+    return static_cast<uint8_t>(index > 255 ? 255 : index);
 }
 
-// CountSampleOrbit with its increments queued; the arithmetic is the same.
-inline void QueueSampleOrbit(double sr, double si, HitCounts& hits, int32_t& maximum,
-                             CountQueue& queue) {
-    if (InBuddhabrotBulbs(sr, si)) return;
-    double* re = art.orbitRe;
-    double* im = art.orbitIm;
-    const int escape = TraceOrbit(sr, si, re, im);
-    for (int k = 0; k + 2 <= escape; ++k) {
-        const double fx = (re[k] + kPlaneHalfSize) / hits.dx;
-        const double fy = (im[k] + kPlaneHalfSize) / hits.dy;
-        if (!(fx > -1.0 && fx < hits.width && fy > -1.0 && fy < hits.height)) continue;
-        QueueCount(hits, maximum, queue,
-                   static_cast<size_t>(static_cast<int>(fy)) * hits.width + static_cast<int>(fx));
+void PaintUncappedCounts(const uint32_t* counts, size_t n) {
+    uint32_t most = 1;
+    for (size_t i = 0; i < n; ++i) most = counts[i] > most ? counts[i] : most;
+    const int32_t maximum = most > INT32_MAX ? INT32_MAX : static_cast<int32_t>(most);
+    const double scale = 254.0 / std::log(maximum + 1.0);
+    uint8_t colour[kColourTableLength];
+    const uint32_t known = most < kColourTableLength ? most + 1 : kColourTableLength;
+    colour[0] = 0;
+    for (uint32_t c = 1; c < known; ++c) colour[c] = CountColour(static_cast<int32_t>(c), scale);
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t c = counts[i];
+        if (c < known) {
+            art.canvas[i] = colour[c];
+        } else {
+            art.canvas[i] = CountColour(c > INT32_MAX ? INT32_MAX : static_cast<int32_t>(c), scale);
+        }
+    }
+}
+
+// The orbit buffers as the plain loop leaves them: each position holds the point of
+// the last sample whose orbit reached it. The stream is walked back from its end,
+// sample by sample, until every position is known (an orbit that never escapes, about
+// one sample in a hundred, fills them all).
+void RestoreLastOrbits(uint32_t end, int64_t samples) {
+    double re[kOrbitLength];
+    double im[kOrbitLength];
+    int known = 0;
+    uint32_t x = end;
+    for (int64_t i = samples - 1; i >= 0 && known < kOrbitLength; --i) {
+        const double si = (x & 0xFFFFFFu) * (1.0 / 16777216.0) * 4.0 - 2.0;
+        x = XorShiftBack(x);
+        const double sr = (x & 0xFFFFFFu) * (1.0 / 16777216.0) * 4.0 - 2.0;
+        x = XorShiftBack(x);
+        if (InBuddhabrotBulbs(sr, si)) continue;
+        const int escape = TraceOrbit(sr, si, re, im);
+        const int reached = escape == 0 ? kOrbitLength : escape;
+        for (; known < reached; ++known) {
+            art.orbitRe[known] = re[known];
+            art.orbitIm[known] = im[known];
+        }
     }
 }
 }  // namespace
 
-void RenderBuddhabrot(int64_t samples) {
+void RenderBuddhabrotCounting(HitCounting counting, int64_t samples) {
     const int w = art.canvasWidth;
     const int h = art.canvasHeight;
-    HitCounts hits;
-    hits.counts = static_cast<int32_t*>(ArtAllocZeroed(static_cast<size_t>(w) * h, sizeof(int32_t)));
-    if (!hits.counts) return;
+    const bool lanes = counting != kCountPlain && LanesCanCount(w, h, samples);
+    void* counts = ArtAllocZeroed(static_cast<size_t>(w) * h + (lanes ? kSpareCounters : 0), sizeof(int32_t));
+    if (!counts) return;
     if (!EnsureOrbitBuffers()) {
-        ArtFree(hits.counts);
+        ArtFree(counts);
         return;
     }
-    hits.width = w;
-    hits.height = h;
-    hits.dx = 4.4 / w;
-    hits.dy = 4.4 / h;
-
-    int32_t maximum = 1;  // a local: the counters cannot overwrite it
-    CountQueue queue;
-    for (size_t& pixel : queue.pixel) pixel = kNoPixel;
-    queue.slot = 0;
-    uint32_t state = art.randomState;  // the same stream as RandomUnit, kept in a register
-    for (int64_t i = 0; i < samples; ++i) {
-        // Two draws per sample, whether it is iterated or not.
-        state = XorShift(state);
-        const double sr = (state & 0xFFFFFFu) * (1.0 / 16777216.0) * 4.0 - 2.0;
-        state = XorShift(state);
-        const double si = (state & 0xFFFFFFu) * (1.0 / 16777216.0) * 4.0 - 2.0;
-        QueueSampleOrbit(sr, si, hits, maximum, queue);
+    const double dx = 4.4 / w;
+    const double dy = 4.4 / h;
+    if (lanes) {
+        const LaneHits hits{static_cast<uint32_t*>(counts), w, h, dx, dy};
+        uint32_t state = art.randomState;
+        CountHitsInLanes(counting, hits, samples, &state);
+        art.randomState = state;
+        RestoreLastOrbits(state, samples);
+        PaintUncappedCounts(hits.counts, static_cast<size_t>(w) * h);
+    } else {
+        HitCounts hits{static_cast<int32_t*>(counts), w, h, dx, dy, 1};
+        CountPlainly(hits, samples);
+        PaintCounts(hits);
     }
-    art.randomState = state;
-    for (size_t pixel : queue.pixel) {
-        if (pixel != kNoPixel) RaiseCount(hits, maximum, pixel);
-    }
-    hits.maximum = maximum;
-
-    PaintCounts(hits);
-    ArtFree(hits.counts);
+    ArtFree(counts);
 }
+
+void RenderBuddhabrot(int64_t samples) { RenderBuddhabrotCounting(CountingFor(ActiveKernel()), samples); }
 
 void DrawBuddhabrot() { RenderBuddhabrot(BuddhabrotSampleCount(art.detailScale)); }

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "modes/buddhabrot_lanes.h"
+
 constexpr int kOrbitLength = 200;  // iteration limit, and points kept per orbit
 
 // Samples of a picture: 2,000,000 x detailScale, at most 12,000,000.
@@ -29,6 +31,10 @@ struct HitCounts {
 // Samples inside the bulbs are skipped. Returns the number of points counted.
 int CountSampleOrbit(double sr, double si, HitCounts& hits);
 
-// A whole picture from the given number of samples; DrawBuddhabrot is this with the
-// sample count of the Canvas.
+// A whole picture from the given number of samples, counted the given way; every way
+// gives the same Canvas, random state and orbit buffers.
+void RenderBuddhabrotCounting(HitCounting counting, int64_t samples);
+
+// RenderBuddhabrotCounting with the counting of the active code path; DrawBuddhabrot is
+// this with the sample count of the Canvas.
 void RenderBuddhabrot(int64_t samples);

@@ -2,12 +2,16 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/memory.h"
 #include "modes/buddhabrot.h"
 #include "modes/canvas.h"
 #include "modes/modes.h"
+#include "modes/random_jump.h"
+#include "modes/vector_kernel.h"
 #include "modes/random_source.h"
 #include "tests/test_support.h"
 
@@ -210,4 +214,106 @@ TEST(Buddhabrot, FailedAllocationLeavesCanvasAndRandomStreamAlone) {
         EXPECT_EQ(StepsBetween(8080, art.randomState, 1000), 200) << failing;
     }
     ReleaseTestState();
+}
+
+namespace {
+// What a picture leaves behind: the Canvas, the random state and the orbit buffers.
+struct PictureState {
+    std::vector<uint8_t> canvas;
+    uint32_t randomState;
+    int32_t orbitCapacity;
+    std::vector<double> orbitRe;
+    std::vector<double> orbitIm;
+};
+
+PictureState DrawWith(HitCounting counting, int w, int h, uint32_t seed, int64_t samples) {
+    UseCanvas(w, h, seed);
+    std::memset(art.canvas, 77, static_cast<size_t>(art.canvasWidth) * art.canvasHeight);
+    // Orbit positions that no sample reaches keep what was there before.
+    EXPECT_TRUE(EnsureOrbitBuffers());
+    for (int k = 0; k < kOrbitLength; ++k) art.orbitRe[k] = art.orbitIm[k] = -9.0 - k;
+    RenderBuddhabrotCounting(counting, samples);
+    PictureState s{CanvasCopy(), art.randomState, art.orbitCapacity, {}, {}};
+    if (art.orbitRe) s.orbitRe.assign(art.orbitRe, art.orbitRe + kOrbitLength);
+    if (art.orbitIm) s.orbitIm.assign(art.orbitIm, art.orbitIm + kOrbitLength);
+    return s;
+}
+
+// Every lane counting this processor can run.
+std::vector<HitCounting> LaneCountings() {
+    std::vector<HitCounting> countings{kCountTwoLanes};
+    if (KernelAvailable(kKernelAvx2)) countings.push_back(kCountFourLanes);
+    if (KernelAvailable(kKernelAvx2)) countings.push_back(kCountEightLanesAvx2);
+    if (KernelAvailable(kKernelAvx512)) countings.push_back(kCountEightLanes);
+    return countings;
+}
+
+void ExpectSamePicture(const PictureState& a, const PictureState& b, const char* what) {
+    EXPECT_EQ(a.randomState, b.randomState) << what;
+    EXPECT_EQ(a.orbitCapacity, b.orbitCapacity) << what;
+    EXPECT_EQ(a.orbitRe, b.orbitRe) << what;
+    EXPECT_EQ(a.orbitIm, b.orbitIm) << what;
+    EXPECT_TRUE(a.canvas == b.canvas) << what;
+}
+}  // namespace
+
+TEST(BuddhabrotLanes, JumpsAndStepsBackFollowTheStream) {
+    for (uint64_t n : {0ull, 1ull, 2ull, 37ull, 1000ull, 65536ull}) {
+        uint32_t x = 0xC0FFEE;
+        for (uint64_t i = 0; i < n; ++i) x = XorShift(x);
+        EXPECT_EQ(ApplyJump(XorShiftJumpOf(n), 0xC0FFEE), x) << n;
+    }
+    for (uint32_t x : {1u, 0xC0FFEEu, 0x80000000u, 0xFFFFFFFFu, 123456789u}) {
+        EXPECT_EQ(XorShiftBack(XorShift(x)), x);
+        EXPECT_EQ(XorShift(XorShiftBack(x)), x);
+    }
+}
+
+// Sizes whose widths are no multiple of a vector, sample counts below the number of
+// stretches (only left-overs), around a block and past several gatherings of escapes.
+TEST(BuddhabrotLanes, EveryCountingGivesThePlainPictureStateAndOrbits) {
+    const std::tuple<int, int, uint32_t, int64_t> cases[] = {
+        {320, 200, 1u, 0},          {321, 203, 2u, 1},         {333, 201, 3u, 7},
+        {327, 200, 4u, 31},         {320, 211, 5u, 33},        {401, 299, 0xB0DD4u, 2047},
+        {339, 207, 0xFEEDu, 4100},  {320, 200, 99u, 33000},    {517, 389, 0xDEADBEEFu, 61001},
+        {353, 241, 0x12345u, 90013},
+    };
+    for (const auto& [w, h, seed, samples] : cases) {
+        const PictureState plain = DrawWith(kCountPlain, w, h, seed, samples);
+        EXPECT_EQ(StepsBetween(seed, plain.randomState, 200000), 2 * samples);
+        for (HitCounting counting : LaneCountings()) {
+            const std::string what = std::to_string(counting) + " at " + std::to_string(w) + "x" +
+                                     std::to_string(h) + ", " + std::to_string(samples) + " samples";
+            ExpectSamePicture(DrawWith(counting, w, h, seed, samples), plain, what.c_str());
+        }
+    }
+    ReleaseTestState();
+}
+
+// A full picture: counts far beyond the colour table, the origin above a million.
+TEST(BuddhabrotLanes, FullPictureOfEveryCodePathIsThePlainOne) {
+    const PictureState plain = DrawWith(kCountPlain, 320, 200, 2024, BuddhabrotSampleCount(1.0));
+    for (HitCounting counting : LaneCountings()) {
+        ExpectSamePicture(DrawWith(counting, 320, 200, 2024, BuddhabrotSampleCount(1.0)), plain,
+                          std::to_string(counting).c_str());
+    }
+    for (int k = kKernelSse2; k < kKernelCount; ++k) {  // DrawBuddhabrot picks the path's counting
+        if (!ForceKernel(static_cast<VectorKernel>(k))) continue;
+        UseCanvas(320, 200, 2024);
+        DrawBuddhabrot();
+        EXPECT_TRUE(CanvasCopy() == plain.canvas) << KernelName(static_cast<VectorKernel>(k));
+        EXPECT_EQ(art.randomState, plain.randomState);
+    }
+    ResetKernel();
+    ReleaseTestState();
+}
+
+TEST(BuddhabrotLanes, CountingsFollowTheCodePathAndFallBackWhenCountersCouldOverflow) {
+    EXPECT_EQ(CountingFor(kKernelPlain), kCountPlain);
+    EXPECT_EQ(CountingFor(kKernelSse2), kCountTwoLanes);
+    EXPECT_EQ(CountingFor(kKernelAvx2), kCountFourLanes);
+    EXPECT_EQ(CountingFor(kKernelAvx512), kCountEightLanes);
+    EXPECT_TRUE(LanesCanCount(7680, 4320, 12000000));
+    EXPECT_FALSE(LanesCanCount(320, 200, 30000000));  // 199 x 30,000,000 > 2^32
+    EXPECT_FALSE(LanesCanCount(65536, 65536, 10));
 }
