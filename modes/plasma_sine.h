@@ -25,12 +25,21 @@ struct PlasmaLanes {
     typedef int64_t Int __attribute__((vector_size(sizeof(V))));
 };
 
-// Square roots, correctly rounded like std::sqrt. The builtins are checked against the
+// Square roots, correctly rounded like std::sqrt. GCC checks the builtins against the
 // code path they are inlined into; eight lanes go as two halves of four, which the
-// AVX2 and the AVX-512 path both have.
+// AVX2 and the AVX-512 path both have. Clang checks them in the template itself, so
+// there each lane takes the scalar root: the same correctly rounded result.
+#if defined(__clang__)
+template <class V>
+HUEMIX_ALWAYS_INLINE V VectorSqrt(const V& v) {
+    V result;
+    for (int i = 0; i < PlasmaLanes<V>::kCount; ++i) result[i] = __builtin_sqrt(v[i]);
+    return result;
+}
+#else
 HUEMIX_ALWAYS_INLINE PlasmaV2 VectorSqrt(const PlasmaV2& v) { return __builtin_ia32_sqrtpd(v); }
-HUEMIX_TARGET_AVX2 HUEMIX_ALWAYS_INLINE PlasmaV4 VectorSqrt(const PlasmaV4& v) { return __builtin_ia32_sqrtpd256(v); }
-HUEMIX_TARGET_AVX2 HUEMIX_ALWAYS_INLINE PlasmaV8 VectorSqrt(const PlasmaV8& v) {
+HUEMIX_ALWAYS_INLINE PlasmaV4 VectorSqrt(const PlasmaV4& v) { return __builtin_ia32_sqrtpd256(v); }
+HUEMIX_ALWAYS_INLINE PlasmaV8 VectorSqrt(const PlasmaV8& v) {
     PlasmaV4 half[2];
     __builtin_memcpy(half, &v, sizeof half);
     half[0] = __builtin_ia32_sqrtpd256(half[0]);
@@ -39,6 +48,7 @@ HUEMIX_TARGET_AVX2 HUEMIX_ALWAYS_INLINE PlasmaV8 VectorSqrt(const PlasmaV8& v) {
     __builtin_memcpy(&result, half, sizeof result);
     return result;
 }
+#endif
 
 // Arguments beyond this are left to the C library: up to it the quadrant count stays
 // below 2^17, where the three-part reduction below loses nothing that matters.

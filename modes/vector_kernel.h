@@ -9,7 +9,7 @@
 // benchmark can force any available one.
 #pragma once
 
-enum VectorKernel { kKernelPlain = 0, kKernelSse2 = 1, kKernelAvx2 = 2, kKernelAvx512 = 3 };
+enum VectorKernel : int { kKernelPlain = 0, kKernelSse2 = 1, kKernelAvx2 = 2, kKernelAvx512 = 3 };
 constexpr int kKernelCount = 4;
 
 // The vector paths are compiled in on x86-64 with GCC or Clang; elsewhere only the
