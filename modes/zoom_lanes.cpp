@@ -24,9 +24,9 @@ struct LaneTypes {
 
 template <int Lanes>
 struct CellGroup {
-    typename LaneTypes<Lanes>::Real zr, zi, zr2, zi2, pr, pi;
+    typename LaneTypes<Lanes>::Real zr, zi, pr, pi;
     typename LaneTypes<Lanes>::Flags count;    // iterations done while still inside
-    typename LaneTypes<Lanes>::Flags running;  // all ones until the lane escapes
+    typename LaneTypes<Lanes>::Flags running;  // all ones until an escape has been seen
     int first;       // buffer index of the group's first cell
     int iterations;  // done by the group so far
 };
@@ -72,7 +72,7 @@ HUEMIX_ALWAYS_INLINE void StartGroup(CellGroup<Lanes>& group, CellStream& stream
     stream.next += Lanes;
     std::memcpy(&group.pr, pr, sizeof group.pr);
     std::memcpy(&group.pi, pi, sizeof group.pi);
-    group.zr = group.zi = group.zr2 = group.zi2 = typename LaneTypes<Lanes>::Real{};
+    group.zr = group.zi = typename LaneTypes<Lanes>::Real{};
     group.count = typename LaneTypes<Lanes>::Flags{};
     group.running = ~typename LaneTypes<Lanes>::Flags{};
     group.iterations = 0;
@@ -88,18 +88,20 @@ HUEMIX_ALWAYS_INLINE void FinishGroup(const CellGroup<Lanes>& group, CellStream&
     }
 }
 
-// One iteration of every lane, in the order of ZoomPointIndex.
+// One iteration of every lane, in the order of ZoomPointIndex. The escape test of the
+// previous iteration comes first, on the squares this iteration needs anyway: a lane
+// counts an iteration only while all its earlier tests have passed.
 template <int Lanes>
 HUEMIX_ALWAYS_INLINE void Iterate(CellGroup<Lanes>& group) {
+    typedef typename LaneTypes<Lanes>::Real Real;
     typedef typename LaneTypes<Lanes>::Flags Flags;
-    const typename LaneTypes<Lanes>::Real nr = (group.zr2 - group.zi2) + group.pr;
-    const typename LaneTypes<Lanes>::Real ni = (group.zr + group.zr) * group.zi + group.pi;
-    group.zr = nr;
-    group.zi = ni;
+    const Real zr2 = group.zr * group.zr;
+    const Real zi2 = group.zi * group.zi;
+    group.running &= static_cast<Flags>(zr2 + zi2 <= 4.0);
     group.count -= group.running;
-    group.zr2 = nr * nr;
-    group.zi2 = ni * ni;
-    group.running &= static_cast<Flags>(group.zr2 + group.zi2 <= 4.0);
+    const Real ni = (group.zr + group.zr) * group.zi + group.pi;
+    group.zr = (zr2 - zi2) + group.pr;
+    group.zi = ni;
 }
 
 // True while some lane has not escaped; each vector width has its own test.
@@ -119,9 +121,64 @@ HUEMIX_TARGET_AVX2 inline bool AnyRunning(const LaneTypes<8>::Flags& running) {
     return AnyRunning(low | high);
 }
 
-// The whole buffer, Groups groups of Lanes cells at a time. A group is finished when all
-// its lanes have escaped or it has done limit iterations; two iterations run between
-// checks, and a lane still inside after limit + 1 of them counts as inside all the same.
+// Groups held as nested members rather than an array, so that the compiler keeps each
+// one in registers.
+template <int Lanes, int Count>
+struct GroupSet {
+    CellGroup<Lanes> head;
+    GroupSet<Lanes, Count - 1> tail;
+};
+
+template <int Lanes>
+struct GroupSet<Lanes, 0> {};
+
+template <int Lanes, int Count>
+HUEMIX_ALWAYS_INLINE void StartGroups(GroupSet<Lanes, Count>& set, CellStream& stream) {
+    if constexpr (Count > 0) {
+        const bool cellsLeft = stream.next < stream.total;
+        StartGroup(set.head, stream);
+        if (cellsLeft) {
+            ++stream.live;
+        } else {
+            set.head.first = stream.total;  // only points outside: finished at once
+        }
+        StartGroups(set.tail, stream);
+    }
+}
+
+template <int Lanes, int Count>
+HUEMIX_ALWAYS_INLINE void IterateGroups(GroupSet<Lanes, Count>& set) {
+    if constexpr (Count > 0) {
+        Iterate(set.head);
+        IterateGroups(set.tail);
+    }
+}
+
+// After two iterations: a group whose lanes have all escaped, or that has done limit
+// iterations, hands in its cells and takes the next ones; once none are left it idles
+// (and is no longer live) until the others end.
+template <int Lanes, int Count>
+HUEMIX_ALWAYS_INLINE void RefillGroups(GroupSet<Lanes, Count>& set, CellStream& stream) {
+    if constexpr (Count > 0) {
+        CellGroup<Lanes>& group = set.head;
+        group.iterations += 2;
+        if ((group.iterations >= stream.view.limit || !AnyRunning(group.running)) &&
+            group.first < stream.total) {
+            FinishGroup(group, stream);
+            if (stream.next < stream.total) {
+                StartGroup(group, stream);
+            } else {
+                group.first = stream.total;
+                --stream.live;
+            }
+        }
+        RefillGroups(set.tail, stream);
+    }
+}
+
+// The whole buffer, Groups groups of Lanes cells at a time. Two iterations run between
+// checks, so with an odd limit a lane may run limit + 1 of them: it counts as inside all
+// the same, as it would after limit.
 template <int Lanes, int Groups>
 HUEMIX_ALWAYS_INLINE void RenderCells(const ZoomCells& view) {
     CellStream stream;
@@ -137,41 +194,22 @@ HUEMIX_ALWAYS_INLINE void RenderCells(const ZoomCells& view) {
         stream.colourOf[k] = static_cast<uint8_t>(count == view.limit ? 0 : 1 + 254 * count / view.limit);
     }
 
-    CellGroup<Lanes> groups[Groups];
-    for (int g = 0; g < Groups; ++g) {
-        if (stream.next < stream.total) {
-            StartGroup(groups[g], stream);
-            ++stream.live;
-        } else {
-            StartGroup(groups[g], stream);  // only outside points: finished at once
-            groups[g].first = stream.total;
-        }
-    }
+    GroupSet<Lanes, Groups> groups;
+    StartGroups(groups, stream);
     while (stream.live > 0) {
-        for (int g = 0; g < Groups; ++g) Iterate(groups[g]);
-        for (int g = 0; g < Groups; ++g) Iterate(groups[g]);
-        for (int g = 0; g < Groups; ++g) {
-            groups[g].iterations += 2;
-            if (groups[g].iterations < view.limit && AnyRunning(groups[g].running)) continue;
-            if (groups[g].first >= stream.total) continue;  // spent: idles until the others end
-            FinishGroup(groups[g], stream);
-            if (stream.next < stream.total) {
-                StartGroup(groups[g], stream);
-            } else {
-                groups[g].first = stream.total;
-                --stream.live;
-            }
-        }
+        IterateGroups(groups);
+        IterateGroups(groups);
+        RefillGroups(groups, stream);
     }
 }
 }  // namespace
 
 #define HUEMIX_FLATTEN __attribute__((flatten))
 
-HUEMIX_FLATTEN void RenderZoomCellsSse2(const ZoomCells& view) { RenderCells<2, 6>(view); }
+HUEMIX_FLATTEN void RenderZoomCellsSse2(const ZoomCells& view) { RenderCells<2, 5>(view); }
 
 HUEMIX_TARGET_AVX2 HUEMIX_FLATTEN void RenderZoomCellsAvx2(const ZoomCells& view) {
-    RenderCells<4, 3>(view);
+    RenderCells<4, 4>(view);
 }
 
 HUEMIX_TARGET_AVX512 HUEMIX_FLATTEN void RenderZoomCellsAvx512(const ZoomCells& view) {
