@@ -31,6 +31,9 @@ struct CellGroup {
     int iterations;  // done by the group so far
 };
 
+// Iterations between two looks at whether a group is done.
+constexpr int kStepsPerCheck = 8;
+
 // Where the next group starts, and what every group needs.
 struct CellStream {
     ZoomCells view;
@@ -40,7 +43,7 @@ struct CellStream {
     int col;
     double rowPi;  // imaginary part of the row's points
     int live;      // groups holding cells of the buffer
-    uint8_t colourOf[kZoomLanesMaxLimit + 2];  // index for each count 0..limit + 1
+    uint8_t colourOf[kZoomLanesMaxLimit + kStepsPerCheck];  // index of each count
 };
 
 // A point outside the radius, so a lane past the last cell escapes at once.
@@ -50,8 +53,10 @@ double RowPi(const ZoomCells& view, int row) {
     return (row - view.height * 0.5) * view.step + view.centreY;
 }
 
+// The group's points, one lane at a time: for the group that reaches into the next row
+// and the one past the last cell.
 template <int Lanes>
-HUEMIX_ALWAYS_INLINE void StartGroup(CellGroup<Lanes>& group, CellStream& stream) {
+HUEMIX_ALWAYS_INLINE void StartPointsOneByOne(CellGroup<Lanes>& group, CellStream& stream) {
     alignas(64) double pr[Lanes];
     alignas(64) double pi[Lanes];
     const ZoomCells& view = stream.view;
@@ -68,10 +73,28 @@ HUEMIX_ALWAYS_INLINE void StartGroup(CellGroup<Lanes>& group, CellStream& stream
             pi[lane] = kOutside;
         }
     }
-    group.first = stream.next;
-    stream.next += Lanes;
     std::memcpy(&group.pr, pr, sizeof group.pr);
     std::memcpy(&group.pi, pi, sizeof group.pi);
+}
+
+// The next Lanes cells of the buffer. Within a row the real parts come as a vector, by
+// the same operations on the same column numbers (exact in doubles).
+template <int Lanes>
+HUEMIX_ALWAYS_INLINE void StartGroup(CellGroup<Lanes>& group, CellStream& stream) {
+    const ZoomCells& view = stream.view;
+    if (stream.col + Lanes < view.width && stream.next + Lanes <= stream.total) {
+        typename LaneTypes<Lanes>::Real columns;
+        for (int lane = 0; lane < Lanes; ++lane) {
+            columns[lane] = stream.col + lane;
+            group.pi[lane] = stream.rowPi;
+        }
+        group.pr = (columns - view.width * 0.5) * view.step + view.centreX;
+        stream.col += Lanes;
+    } else {
+        StartPointsOneByOne(group, stream);
+    }
+    group.first = stream.next;
+    stream.next += Lanes;
     group.zr = group.zi = typename LaneTypes<Lanes>::Real{};
     group.count = typename LaneTypes<Lanes>::Flags{};
     group.running = ~typename LaneTypes<Lanes>::Flags{};
@@ -161,7 +184,7 @@ template <int Lanes, int Count>
 HUEMIX_ALWAYS_INLINE void RefillGroups(GroupSet<Lanes, Count>& set, CellStream& stream) {
     if constexpr (Count > 0) {
         CellGroup<Lanes>& group = set.head;
-        group.iterations += 2;
+        group.iterations += kStepsPerCheck;
         if ((group.iterations >= stream.view.limit || !AnyRunning(group.running)) &&
             group.first < stream.total) {
             FinishGroup(group, stream);
@@ -189,7 +212,7 @@ HUEMIX_ALWAYS_INLINE void RenderCells(const ZoomCells& view) {
     stream.col = 0;
     stream.rowPi = RowPi(view, 0);
     stream.live = 0;
-    for (int k = 0; k <= view.limit + 1; ++k) {
+    for (int k = 0; k < view.limit + kStepsPerCheck; ++k) {
         const int count = k < view.limit ? k : view.limit;
         stream.colourOf[k] = static_cast<uint8_t>(count == view.limit ? 0 : 1 + 254 * count / view.limit);
     }
@@ -197,8 +220,7 @@ HUEMIX_ALWAYS_INLINE void RenderCells(const ZoomCells& view) {
     GroupSet<Lanes, Groups> groups;
     StartGroups(groups, stream);
     while (stream.live > 0) {
-        IterateGroups(groups);
-        IterateGroups(groups);
+        for (int step = 0; step < kStepsPerCheck; ++step) IterateGroups(groups);
         RefillGroups(groups, stream);
     }
 }
