@@ -177,7 +177,7 @@ HUEMIX_ALWAYS_INLINE void IterateGroups(GroupSet<Lanes, Count>& set) {
     }
 }
 
-// After two iterations: a group whose lanes have all escaped, or that has done limit
+// After kStepsPerCheck iterations: a group whose lanes have all escaped, or that has done limit
 // iterations, hands in its cells and takes the next ones; once none are left it idles
 // (and is no longer live) until the others end.
 template <int Lanes, int Count>
@@ -199,9 +199,9 @@ HUEMIX_ALWAYS_INLINE void RefillGroups(GroupSet<Lanes, Count>& set, CellStream& 
     }
 }
 
-// The whole buffer, Groups groups of Lanes cells at a time. Two iterations run between
-// checks, so with an odd limit a lane may run limit + 1 of them: it counts as inside all
-// the same, as it would after limit.
+// The whole buffer, Groups groups of Lanes cells at a time. kStepsPerCheck iterations run
+// between looks at the groups, so where the limit is no multiple of it a lane may run a
+// few more than limit: a count above limit is inside all the same, as after limit.
 template <int Lanes, int Groups>
 HUEMIX_ALWAYS_INLINE void RenderCells(const ZoomCells& view) {
     CellStream stream;
