@@ -3,11 +3,10 @@
 #include "modes/mandelbrot_zoom.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "modes/vector_kernel.h"
-#if HUEMIX_VECTOR_KERNELS
-#include <immintrin.h>
-#endif
+#include "modes/zoom_lanes.h"
 
 #include "app/art_state.h"
 #include "app/memory.h"
@@ -18,90 +17,55 @@ namespace {
 constexpr double kShrinkPerFrame = 0.96;
 constexpr double kDepthLimit = 1e-13;  // doubles lose the picture not far below this
 
-// Columns from..bw - 1 of a row, one point at a time.
-void RenderColumns(uint8_t* out, int from, int bw, double pi, double d, double centreX, int limit) {
-    for (int col = from; col < bw; ++col) {
-        out[col] = static_cast<uint8_t>(ZoomPointIndex((col - bw * 0.5) * d + centreX, pi, limit));
+// The reference: every cell on its own.
+void RenderCellsPlain(const ZoomCells& view) {
+    for (int row = 0; row < view.height; ++row) {
+        const double pi = (row - view.height * 0.5) * view.step + view.centreY;
+        uint8_t* out = view.cells + static_cast<size_t>(row) * view.width;
+        for (int col = 0; col < view.width; ++col) {
+            const double pr = (col - view.width * 0.5) * view.step + view.centreX;
+            out[col] = static_cast<uint8_t>(ZoomPointIndex(pr, pi, view.limit));
+        }
     }
 }
 
-#if HUEMIX_VECTOR_KERNELS
-// Eight points of a row iterated side by side in two vectors of four doubles: every
-// lane does exactly the operations of ZoomPointIndex, in the same order. Lanes that
-// have escaped keep iterating but no longer count, until every lane has escaped or
-// the limit is reached.
-HUEMIX_TARGET_AVX2 void RenderRowWide(uint8_t* out, int bw, double pi, double d, double centreX,
-                                      int limit) {
-    const __m256d two = _mm256_set1_pd(2.0);
-    const __m256d four = _mm256_set1_pd(4.0);
-    const __m256d one = _mm256_set1_pd(1.0);
-    const __m256d pim = _mm256_set1_pd(pi);
+// Canvas row y from buffer row `source`: column x shows cell (x x bw) / w, found by
+// stepping instead of dividing (bw <= w, so the cell moves on by at most one).
+void EnlargeRow(uint8_t* row, const uint8_t* source, int w, int bw) {
+    if (w == 2 * bw) {
+        for (int col = 0; col < bw; ++col) {
+            row[2 * col] = source[col];
+            row[2 * col + 1] = source[col];
+        }
+        return;
+    }
     int col = 0;
-    for (; col + 8 <= bw; col += 8) {
-        alignas(32) double pr[8];
-        for (int lane = 0; lane < 8; ++lane) pr[lane] = (col + lane - bw * 0.5) * d + centreX;
-        const __m256d pr0 = _mm256_load_pd(pr);
-        const __m256d pr1 = _mm256_load_pd(pr + 4);
-        __m256d zr0 = _mm256_setzero_pd(), zi0 = zr0, zr1 = zr0, zi1 = zr0;
-        __m256d count0 = zr0, count1 = zr0;  // iterations done, as doubles
-        __m256d running0 = _mm256_cmp_pd(zr0, zr0, _CMP_EQ_OQ), running1 = running0;
-        for (int k = 0; k < limit; ++k) {
-            const __m256d nr0 = _mm256_add_pd(_mm256_sub_pd(_mm256_mul_pd(zr0, zr0), _mm256_mul_pd(zi0, zi0)), pr0);
-            const __m256d nr1 = _mm256_add_pd(_mm256_sub_pd(_mm256_mul_pd(zr1, zr1), _mm256_mul_pd(zi1, zi1)), pr1);
-            zi0 = _mm256_add_pd(_mm256_mul_pd(_mm256_mul_pd(two, zr0), zi0), pim);
-            zi1 = _mm256_add_pd(_mm256_mul_pd(_mm256_mul_pd(two, zr1), zi1), pim);
-            zr0 = nr0;
-            zr1 = nr1;
-            count0 = _mm256_add_pd(count0, _mm256_and_pd(running0, one));
-            count1 = _mm256_add_pd(count1, _mm256_and_pd(running1, one));
-            const __m256d size0 = _mm256_add_pd(_mm256_mul_pd(zr0, zr0), _mm256_mul_pd(zi0, zi0));
-            const __m256d size1 = _mm256_add_pd(_mm256_mul_pd(zr1, zr1), _mm256_mul_pd(zi1, zi1));
-            running0 = _mm256_andnot_pd(_mm256_cmp_pd(size0, four, _CMP_GT_OQ), running0);
-            running1 = _mm256_andnot_pd(_mm256_cmp_pd(size1, four, _CMP_GT_OQ), running1);
-            if (_mm256_movemask_pd(_mm256_or_pd(running0, running1)) == 0) break;
-        }
-        alignas(32) double counts[8];
-        _mm256_store_pd(counts, count0);
-        _mm256_store_pd(counts + 4, count1);
-        for (int lane = 0; lane < 8; ++lane) {
-            const int k = static_cast<int>(counts[lane]);
-            out[col + lane] = static_cast<uint8_t>(k == limit ? 0 : 1 + 254 * k / limit);
+    int64_t rest = 0;  // x x bw - col x w
+    for (int x = 0; x < w; ++x) {
+        row[x] = source[col];
+        rest += bw;
+        while (rest >= w) {
+            rest -= w;
+            ++col;
         }
     }
-    RenderColumns(out, col, bw, pi, d, centreX, limit);
-}
-#endif
-
-void RenderRowPortable(uint8_t* out, int bw, double pi, double d, double centreX, int limit) {
-    RenderColumns(out, 0, bw, pi, d, centreX, limit);
 }
 
-// The reduced image of this frame, computed at the current view.
-void RenderZoomBuffer(uint8_t* buffer, int bw, int bh, int limit) {
-    void (*renderRow)(uint8_t*, int, double, double, double, int) = RenderRowPortable;
-#if HUEMIX_VECTOR_KERNELS
-    if ((ActiveKernel() >= kKernelAvx2)) renderRow = RenderRowWide;
-#endif
-    const double d = art.zoomHalfHeight / (bh * 0.5);
-    for (int row = 0; row < bh; ++row) {
-        const double pi = (row - bh * 0.5) * d + art.zoomCentreY;
-        renderRow(buffer + static_cast<size_t>(row) * bw, bw, pi, d, art.zoomCentreX, limit);
-    }
-}
-
-// Nearest-neighbour enlargement of the reduced image over the whole Canvas.
+// Nearest-neighbour enlargement of the reduced image over the whole Canvas. Rows that
+// show the same buffer row are copies of the first one.
 void EnlargeOntoCanvas(const uint8_t* buffer, int bw, int bh) {
     const int w = art.canvasWidth;
     const int h = art.canvasHeight;
+    int previous = -1;
     for (int y = 0; y < h; ++y) {
         int sy = static_cast<int>(static_cast<int64_t>(y) * bh / h);
         if (sy > bh - 1) sy = bh - 1;
-        const uint8_t* src = buffer + static_cast<size_t>(sy) * bw;
         uint8_t* row = art.canvas + static_cast<size_t>(y) * w;
-        for (int x = 0; x < w; ++x) {
-            int sx = static_cast<int>(static_cast<int64_t>(x) * bw / w);
-            if (sx > bw - 1) sx = bw - 1;
-            row[x] = src[sx];
+        if (sy == previous) {
+            std::memcpy(row, row - w, static_cast<size_t>(w));
+        } else {
+            EnlargeRow(row, buffer + static_cast<size_t>(sy) * bw, w, bw);
+            previous = sy;
         }
     }
 }
@@ -131,6 +95,56 @@ int ZoomPointIndex(double pr, double pi, int limit) {
     return 1 + 254 * k / limit;
 }
 
+bool ZoomCellPathAvailable(ZoomCellPath path) {
+    switch (path) {
+        case kZoomCellsPlain:
+            return true;
+#if HUEMIX_VECTOR_KERNELS
+        case kZoomCellsSse2:
+            return KernelAvailable(kKernelSse2);
+        case kZoomCellsAvx2:
+        case kZoomCellsAvx512OnAvx2:
+            return KernelAvailable(kKernelAvx2);
+        case kZoomCellsAvx512:
+            return KernelAvailable(kKernelAvx512);
+#else
+        case kZoomCellsSse2:
+        case kZoomCellsAvx2:
+        case kZoomCellsAvx512:
+        case kZoomCellsAvx512OnAvx2:
+            return false;
+#endif
+    }
+    return false;
+}
+
+ZoomCellPath ZoomCellPathOf(VectorKernel kernel) {
+    switch (kernel) {
+        case kKernelPlain: return kZoomCellsPlain;
+        case kKernelSse2: return kZoomCellsSse2;
+        case kKernelAvx2: return kZoomCellsAvx2;
+        case kKernelAvx512: return kZoomCellsAvx512;
+    }
+    return kZoomCellsPlain;
+}
+
+void RenderZoomCells(const ZoomCells& view, ZoomCellPath path) {
+    if (!ZoomCellPathAvailable(path) || view.limit < 1 || view.limit > kZoomLanesMaxLimit) {
+        path = kZoomCellsPlain;
+    }
+    switch (path) {
+        case kZoomCellsPlain: RenderCellsPlain(view); return;
+#if HUEMIX_VECTOR_KERNELS
+        case kZoomCellsSse2: RenderZoomCellsSse2(view); return;
+        case kZoomCellsAvx2: RenderZoomCellsAvx2(view); return;
+        case kZoomCellsAvx512: RenderZoomCellsAvx512(view); return;
+        case kZoomCellsAvx512OnAvx2: RenderZoomCellsAvx512OnAvx2(view); return;
+#else
+        default: RenderCellsPlain(view); return;
+#endif
+    }
+}
+
 void AdvanceZoom() {
     art.zoomHalfHeight *= kShrinkPerFrame;
     if (art.zoomHalfHeight < kDepthLimit) ChooseZoomTarget();
@@ -156,7 +170,15 @@ void DrawMandelbrotZoom() {
     }
     if (!art.zoomBuffer) return;
 
-    RenderZoomBuffer(art.zoomBuffer, bw, bh, ZoomIterationLimit(art.canvasWidth, art.canvasHeight));
+    ZoomCells view;
+    view.cells = art.zoomBuffer;
+    view.width = bw;
+    view.height = bh;
+    view.limit = ZoomIterationLimit(art.canvasWidth, art.canvasHeight);
+    view.step = art.zoomHalfHeight / (bh * 0.5);
+    view.centreX = art.zoomCentreX;
+    view.centreY = art.zoomCentreY;
+    RenderZoomCells(view, ZoomCellPathOf(ActiveKernel()));
     EnlargeOntoCanvas(art.zoomBuffer, bw, bh);
     AdvanceZoom();
 }

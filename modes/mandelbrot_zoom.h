@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "modes/vector_kernel.h"
+
 // Size of the reduced image for a Canvas: half of it each way, at least 320 x 200.
 int ZoomBufferWidth(int canvasWidth);
 int ZoomBufferHeight(int canvasHeight);
@@ -15,3 +17,36 @@ int ZoomPointIndex(double pr, double pi, int limit);
 
 // Shrinks the view for the next frame and starts a new zoom at the depth limit.
 void AdvanceZoom();
+
+// The cells of one frame's reduced image: width x height, cell (col, row) at the point
+// ((col - width x 0.5) x step + centreX, (row - height x 0.5) x step + centreY).
+struct ZoomCells {
+    uint8_t* cells;
+    int width;
+    int height;
+    int limit;
+    double step;
+    double centreX;
+    double centreY;
+};
+
+// Ways of computing the cells, all giving the same bytes: the plain one point at a
+// time, then vectors of 2, 4 and 8 points, and the 8-point code built for AVX2 (each
+// 512-bit vector in two halves), so that it can be checked without AVX-512.
+enum ZoomCellPath {
+    kZoomCellsPlain,
+    kZoomCellsSse2,
+    kZoomCellsAvx2,
+    kZoomCellsAvx512,
+    kZoomCellsAvx512OnAvx2,
+};
+constexpr int kZoomCellPathCount = 5;
+
+// True when the path is compiled in and this processor runs it.
+bool ZoomCellPathAvailable(ZoomCellPath path);
+
+// The path of a code-path choice.
+ZoomCellPath ZoomCellPathOf(VectorKernel kernel);
+
+// Computes every cell by the path (the plain one when it is not available).
+void RenderZoomCells(const ZoomCells& view, ZoomCellPath path);
