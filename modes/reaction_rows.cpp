@@ -2,11 +2,6 @@
 // vector loop compiled for 128-, 256- and 512-bit vectors.
 #include "modes/reaction_rows.h"
 
-#include <cstring>
-
-#if HUEMIX_VECTOR_KERNELS
-#include <immintrin.h>
-#endif
 
 namespace {
 constexpr float kDiffusionU = 0.16f;
@@ -31,8 +26,6 @@ HUEMIX_ALWAYS_INLINE void StepCell(const float* un, const float* uc, const float
 template <int kLanes>
 struct Lanes {
     typedef float Floats __attribute__((vector_size(4 * kLanes)));
-    typedef int Ints __attribute__((vector_size(4 * kLanes)));
-    typedef double Doubles __attribute__((vector_size(8 * kLanes)));
     // The same vector at any float's address, for loads and stores.
     typedef float Unaligned __attribute__((vector_size(4 * kLanes), aligned(4), may_alias));
 };
@@ -43,35 +36,12 @@ HUEMIX_ALWAYS_INLINE const typename Lanes<kLanes>::Unaligned& At(const float* p)
     return *reinterpret_cast<const typename Lanes<kLanes>::Unaligned*>(p);
 }
 
-// True when any lane of a comparison result is set: the halves are merged down to 128
-// bits, whose sign bits one instruction gathers.
-template <int kLanes>
-HUEMIX_ALWAYS_INLINE bool AnyLane(const typename Lanes<kLanes>::Ints& mask) {
-    if constexpr (kLanes == 4) {
-        return _mm_movemask_ps(reinterpret_cast<__m128>(mask)) != 0;
-    } else {
-        typename Lanes<kLanes / 2>::Ints low, high;
-        std::memcpy(&low, &mask, sizeof low);
-        std::memcpy(&high, reinterpret_cast<const char*>(&mask) + sizeof low, sizeof high);
-        return AnyLane<kLanes / 2>(low | high);
-    }
-}
-
-// |x| < 2^-75 for the bit pattern of x with the sign cleared. When both factors of
-// q = (u v) v are that small, their product is below 2^-150, half the least subnormal
-// number, and rounds to a zero with the product's sign. Processors take slow microcode
-// for a product of normal numbers that underflows, and the thin tails ahead of the
-// fronts are full of such products; giving these lanes the factor 1 and then the zero
-// costs a few cheap operations instead.
-constexpr int kVanishingBelow = (127 - 75) << 23;
-
 // kLanes cells from column col on, to the very values of StepCell.
 template <int kLanes>
 HUEMIX_ALWAYS_INLINE void StepLanes(const float* un, const float* uc, const float* us,
                                     const float* vn, const float* vc, const float* vs, float* uo,
                                     float* vo, int col, float feed, float feedPlusKill) {
     using F = typename Lanes<kLanes>::Floats;
-    using I = typename Lanes<kLanes>::Ints;
     using A = typename Lanes<kLanes>::Unaligned;
     const F cu = At<kLanes>(uc + col);
     const F cv = At<kLanes>(vc + col);
@@ -79,13 +49,7 @@ HUEMIX_ALWAYS_INLINE void StepLanes(const float* un, const float* uc, const floa
                  At<kLanes>(us + col) - 4.0f * cu;
     const F lv = ((At<kLanes>(vc + col - 1) + At<kLanes>(vc + col + 1)) + At<kLanes>(vn + col)) +
                  At<kLanes>(vs + col) - 4.0f * cv;
-    const F uv = cu * cv;
-    const I uvBits = reinterpret_cast<I>(uv);
-    const I cvBits = reinterpret_cast<I>(cv);
-    const I vanishing = ((uvBits & 0x7FFFFFFF) < kVanishingBelow) & ((cvBits & 0x7FFFFFFF) < kVanishingBelow);
-    const F product = uv * (vanishing ? F{} + 1.0f : cv);
-    const I signedZero = (uvBits ^ cvBits) & static_cast<int>(0x80000000u);
-    const F q = reinterpret_cast<F>(vanishing ? signedZero : reinterpret_cast<I>(product));
+    const F q = cu * cv * cv;
     *reinterpret_cast<A*>(uo + col) = ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu);
     *reinterpret_cast<A*>(vo + col) = ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv;
 }
