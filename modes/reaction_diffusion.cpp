@@ -9,6 +9,7 @@
 #include "app/memory.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
+#include "modes/reaction_rows.h"
 #include "modes/vector_kernel.h"
 
 const ReactionParam ReactionParams[6] = {
@@ -17,53 +18,7 @@ const ReactionParam ReactionParams[6] = {
 };
 
 namespace {
-constexpr float kDiffusionU = 0.16f;
-constexpr float kDiffusionV = 0.08f;
-
 int Clamp(int value, int lo, int hi) { return value < lo ? lo : (value > hi ? hi : value); }
-
-// The interior cells of one row from the rows north, at and south of it. Every
-// operation is a separate single-precision rounding in a fixed order (the build forbids
-// fused multiply-adds), so a seed gives the same pattern on every machine and with
-// vectors of any width. Output rows never overlap input rows.
-HUEMIX_ALWAYS_INLINE void StepRowBody(
-    const float* __restrict un, const float* __restrict uc, const float* __restrict us,
-    const float* __restrict vn, const float* __restrict vc, const float* __restrict vs,
-    float* __restrict uo, float* __restrict vo, int gw, float feed, float feedPlusKill) {
-    for (int col = 1; col < gw - 1; ++col) {
-        const float cu = uc[col];
-        const float cv = vc[col];
-        const float lu = ((uc[col - 1] + uc[col + 1]) + un[col]) + us[col] - 4.0f * cu;
-        const float lv = ((vc[col - 1] + vc[col + 1]) + vn[col]) + vs[col] - 4.0f * cv;
-        const float q = cu * cv * cv;
-        uo[col] = ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu);
-        vo[col] = ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv;
-    }
-}
-
-using StepRowFunction = void (*)(const float*, const float*, const float*, const float*,
-                                 const float*, const float*, float*, float*, int, float, float);
-
-void StepRowPortable(const float* un, const float* uc, const float* us, const float* vn,
-                     const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
-                     float feedPlusKill) {
-    StepRowBody(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
-}
-
-#if HUEMIX_VECTOR_KERNELS
-HUEMIX_TARGET_AVX2 void StepRowWide(const float* un, const float* uc, const float* us,
-                                    const float* vn, const float* vc, const float* vs, float* uo,
-                                    float* vo, int gw, float feed, float feedPlusKill) {
-    StepRowBody(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
-}
-#endif
-
-StepRowFunction ChooseStepRow() {
-#if HUEMIX_VECTOR_KERNELS
-    if ((ActiveKernel() >= kKernelAvx2)) return StepRowWide;
-#endif
-    return StepRowPortable;
-}
 
 // Steps fused into one pass over the grid. A step done grid by grid is held back by
 // moving the grids through memory; in a pass the intermediate rows stay in the cache.
@@ -76,7 +31,7 @@ constexpr int kFusedSteps = 8;
 // that step 1 has read for the last time. The border rows and columns never change,
 // so they are read from (u, v) and copied into the ring rows.
 void FusedPass(float* u, float* v, float* ringU, float* ringV, int gw, int gh, int levels,
-               float feed, float feedPlusKill, StepRowFunction stepRow) {
+               float feed, float feedPlusKill, ReactionRowFunction stepRow) {
     auto ringRow = [gw](float* ring, int level, int row) {
         return ring + static_cast<size_t>((level - 1) * 3 + row % 3) * gw;
     };
@@ -147,15 +102,21 @@ void ReactionStep(const float* u, const float* v, float* nu, float* nv, int gw, 
                   float feed, float feedPlusKill) {
     for (int row = 1; row < gh - 1; ++row) {
         const size_t base = static_cast<size_t>(row) * gw;
-        StepRowPortable(u + base - gw, u + base, u + base + gw, v + base - gw, v + base,
-                        v + base + gw, nu + base, nv + base, gw, feed, feedPlusKill);
+        ReactionRowPlain(u + base - gw, u + base, u + base + gw, v + base - gw, v + base,
+                         v + base + gw, nu + base, nv + base, gw, feed, feedPlusKill);
     }
 }
 
 void ReactionSteps(float* u, float* v, float* scratchU, float* scratchV, int gw, int gh,
                    int steps, float feed, float feedPlusKill) {
+    ReactionStepsWith(ReactionRowFor(ActiveKernel()), u, v, scratchU, scratchV, gw, gh, steps,
+                      feed, feedPlusKill);
+}
+
+void ReactionStepsWith(ReactionRowFunction stepRow, float* u, float* v, float* scratchU,
+                       float* scratchV, int gw, int gh, int steps, float feed,
+                       float feedPlusKill) {
     if (gw < 3 || gh < 3) return;  // no interior cells
-    const StepRowFunction stepRow = ChooseStepRow();
     // The rings of a pass take three scratch rows per step but the last.
     const int most = gh / 3 + 1 < kFusedSteps ? gh / 3 + 1 : kFusedSteps;
     while (steps >= 2) {
@@ -164,7 +125,11 @@ void ReactionSteps(float* u, float* v, float* scratchU, float* scratchV, int gw,
         steps -= levels;
     }
     if (steps == 1) {
-        ReactionStep(u, v, scratchU, scratchV, gw, gh, feed, feedPlusKill);
+        for (int row = 1; row < gh - 1; ++row) {
+            const size_t base = static_cast<size_t>(row) * gw;
+            stepRow(u + base - gw, u + base, u + base + gw, v + base - gw, v + base, v + base + gw,
+                    scratchU + base, scratchV + base, gw, feed, feedPlusKill);
+        }
         for (int row = 1; row < gh - 1; ++row) {
             const size_t base = static_cast<size_t>(row) * gw + 1;
             std::memcpy(u + base, scratchU + base, (gw - 2) * sizeof(float));

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "modes/reaction_rows.h"
+
 // One feed and kill rate pair of the model.
 struct ReactionParam {
     double feed;
@@ -30,6 +32,11 @@ void ReactionStep(const float* u, const float* v, float* nu, float* nv, int gw, 
 // of the same size whose contents are overwritten.
 void ReactionSteps(float* u, float* v, float* scratchU, float* scratchV, int gw, int gh,
                    int steps, float feed, float feedPlusKill);
+
+// ReactionSteps with a given row loop instead of the active code path's.
+void ReactionStepsWith(ReactionRowFunction stepRow, float* u, float* v, float* scratchU,
+                       float* scratchV, int gw, int gh, int steps, float feed,
+                       float feedPlusKill);
 
 // Colour index 1..255 of a V concentration (clamped to 0..1 first).
 int ReactionIndex(float v);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "app/memory.h"
@@ -90,6 +91,33 @@ std::vector<uint8_t> PlainPicture(uint32_t seed, int w, int h) {
     return picture;
 }
 
+// Grids like the tails ahead of a front: U near or at 1, V spread over the powers of two
+// from normal numbers through every underflowing product down to subnormals and zeros,
+// with either sign, so that q = u v v is normal, subnormal, or rounds to a zero.
+void TailGrids(std::vector<float>& u, std::vector<float>& v, uint32_t s) {
+    for (size_t i = 0; i < u.size(); ++i) {
+        s = XorShift(s);
+        u[i] = (s & 3) ? 1.0f : 1.0f - (s >> 8 & 0xFF) / 4096.0f;
+        s = XorShift(s);
+        const int exponent = -static_cast<int>(s % 150);
+        const float magnitude = std::ldexp(1.0f + (s >> 8 & 0xFFFF) / 65536.0f, exponent);
+        v[i] = (s >> 30) == 0 ? 0.0f : ((s >> 29 & 1) ? -magnitude : magnitude);
+    }
+}
+
+// Every row loop to test: each available code path, and the 512-bit source as pairs
+// of 256-bit halves.
+std::vector<ReactionRowFunction> RowLoops() {
+    std::vector<ReactionRowFunction> loops;
+    for (int kernel = 0; kernel < kKernelCount; ++kernel) {
+        if (KernelAvailable(static_cast<VectorKernel>(kernel))) {
+            loops.push_back(ReactionRowFor(static_cast<VectorKernel>(kernel)));
+        }
+    }
+    if (ReactionRowWideOnAvx2()) loops.push_back(ReactionRowWideOnAvx2());
+    return loops;
+}
+
 int CellsSet(const std::vector<float>& u, const std::vector<float>& v) {
     int n = 0;
     for (size_t i = 0; i < u.size(); ++i) n += (u[i] == 0.5f && v[i] == 1.0f);
@@ -148,44 +176,84 @@ TEST(ReactionDiffusion, StepRoundsEveryOperationToSinglePrecisionInOrder) {
     for (int r = 0; r < gh; ++r) EXPECT_EQ(u[r * gw + gw - 1], u0[r * gw + gw - 1]);
 }
 
-TEST(ReactionDiffusion, FusedStepsMatchOneStepAtATime) {
-    // Grids narrower and wider than a vector, with rows left over at either end of a
-    // pass; step counts below, at and beyond one pass, odd and even; both loop widths.
-    const int sizes[][2] = {{3, 3}, {4, 5}, {11, 7}, {37, 23}, {64, 41}, {203, 152}};
+TEST(ReactionDiffusion, EveryRowLoopAndFusedStepsMatchOneStepAtATime) {
+    // Grids narrower and wider than every vector width and no multiple of it, with rows
+    // left over at either end of a pass; step counts below, at and beyond one pass, odd
+    // and even; random grids and grids of underflowing tails.
+    const int sizes[][2] = {{3, 3}, {4, 5}, {11, 7}, {19, 4}, {37, 23}, {64, 41}, {203, 152}};
     const int stepCounts[] = {0, 1, 2, 3, 7, 8, 9, 16, 29};
-    const float feed = static_cast<float>(ReactionParams[3].feed);
-    const float fk = feed + static_cast<float>(ReactionParams[3].kill);
-    for (int kernel = 0; kernel < kKernelCount; ++kernel) {
-        if (!ForceKernel(static_cast<VectorKernel>(kernel))) continue;
-        for (const auto& size : sizes) {
-            const int gw = size[0], gh = size[1];
-            for (int steps : stepCounts) {
-                std::vector<float> u(gw * gh), v(gw * gh);
-                RandomGrids(u, v, 777 + gw * steps);
-                std::vector<float> ru = u, rv = v, rnu = u, rnv = v;
-                for (int i = 0; i < steps; ++i) {
-                    ReactionStep(ru.data(), rv.data(), rnu.data(), rnv.data(), gw, gh, feed, fk);
-                    std::swap(ru, rnu);
-                    std::swap(rv, rnv);
+    const std::vector<ReactionRowFunction> loops = RowLoops();
+    ASSERT_GE(loops.size(), 1u);
+    for (int params = 0; params < 6; params += 3) {
+        const float feed = static_cast<float>(ReactionParams[params].feed);
+        const float fk = feed + static_cast<float>(ReactionParams[params].kill);
+        for (size_t loop = 0; loop < loops.size(); ++loop) {
+            for (const auto& size : sizes) {
+                const int gw = size[0], gh = size[1];
+                for (int steps : stepCounts) {
+                    for (bool tails : {false, true}) {
+                        std::vector<float> u(gw * gh), v(gw * gh);
+                        if (tails) {
+                            TailGrids(u, v, 99 + gw * steps);
+                        } else {
+                            RandomGrids(u, v, 777 + gw * steps);
+                        }
+                        std::vector<float> ru = u, rv = v, rnu = u, rnv = v;
+                        for (int i = 0; i < steps; ++i) {
+                            ReactionStep(ru.data(), rv.data(), rnu.data(), rnv.data(), gw, gh, feed, fk);
+                            std::swap(ru, rnu);
+                            std::swap(rv, rnv);
+                        }
+                        std::vector<float> scratchU(gw * gh, -1.0f), scratchV(gw * gh, -1.0f);
+                        ReactionStepsWith(loops[loop], u.data(), v.data(), scratchU.data(),
+                                          scratchV.data(), gw, gh, steps, feed, fk);
+                        const std::string where = std::to_string(gw) + "x" + std::to_string(gh) +
+                                                  " steps " + std::to_string(steps) + " loop " +
+                                                  std::to_string(loop) + (tails ? " tails" : "");
+                        ASSERT_EQ(std::memcmp(u.data(), ru.data(), u.size() * 4), 0) << where;
+                        ASSERT_EQ(std::memcmp(v.data(), rv.data(), v.size() * 4), 0) << where;
+                    }
                 }
-                std::vector<float> scratchU(gw * gh, -1.0f), scratchV(gw * gh, -1.0f);
-                ReactionSteps(u.data(), v.data(), scratchU.data(), scratchV.data(), gw, gh, steps, feed, fk);
-                ASSERT_EQ(std::memcmp(u.data(), ru.data(), u.size() * 4), 0) << gw << "x" << gh << " " << steps << kernel;
-                ASSERT_EQ(std::memcmp(v.data(), rv.data(), v.size() * 4), 0) << gw << "x" << gh << " " << steps << kernel;
             }
         }
     }
-    ResetKernel();
+}
+
+TEST(ReactionDiffusion, TailsReachEveryKindOfProduct) {
+    // The tail grids must hold cells whose q is a normal number, a subnormal one and a
+    // zero from nonzero factors, or the test above proves less than it says.
+    std::vector<float> u(64 * 64), v(64 * 64);
+    TailGrids(u, v, 5);
+    int normal = 0, subnormal = 0, vanished = 0;
+    for (size_t i = 0; i < u.size(); ++i) {
+        const float q = u[i] * v[i] * v[i];
+        normal += std::fpclassify(q) == FP_NORMAL;
+        subnormal += std::fpclassify(q) == FP_SUBNORMAL;
+        vanished += q == 0.0f && v[i] != 0.0f;
+    }
+    EXPECT_GT(normal, 100);
+    EXPECT_GT(subnormal, 20);
+    EXPECT_GT(vanished, 100);
 }
 
 TEST(ReactionDiffusion, WholePicturesMatchThePlainComputation) {
     // 333 x 201 stretches the smallest grid unevenly; 647 x 461 has a grid of 215 x 153.
+    // The picture and the random state must not depend on the code path.
     for (auto c : {std::tuple{333, 201, 0xFACEu}, std::tuple{647, 461, 0x5EEDu}}) {
         const auto [w, h, seed] = c;
-        UseCanvas(w, h, seed);
-        DrawReactionDiffusion();
-        ASSERT_EQ(CanvasCopy(), PlainPicture(seed, w, h)) << w << "x" << h;
+        const std::vector<uint8_t> plain = PlainPicture(seed, w, h);
+        for (int kernel = 0; kernel < kKernelCount; ++kernel) {
+            if (!ForceKernel(static_cast<VectorKernel>(kernel))) continue;
+            UseCanvas(w, h, seed);
+            DrawReactionDiffusion();
+            ASSERT_EQ(CanvasCopy(), plain) << w << "x" << h << " " << KernelName(static_cast<VectorKernel>(kernel));
+            uint32_t s = XorShift(seed);
+            const int draws = 3 * static_cast<int>(s % 12 + 8) + 2;
+            for (int i = 1; i < draws; ++i) s = XorShift(s);
+            EXPECT_EQ(art.randomState, s);
+        }
     }
+    ResetKernel();
     ReleaseTestState();
 }
 
