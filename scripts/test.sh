@@ -35,5 +35,16 @@ ctest --test-dir build/native --output-on-failure -j "$JOBS" || status=1
 echo "== Windows tests under Wine =="
 ctest --test-dir build/windows --output-on-failure || status=1
 
+# ---- sanitizer build: the unit suite and the sweep of every mode and overlay under
+# AddressSanitizer and UndefinedBehaviorSanitizer; the first report fails the run.
+echo "== native tests under the sanitizers =="
+if build asan -DHUEMIX_SANITIZE=ON; then
+    ASAN_OPTIONS="halt_on_error=1:detect_leaks=1" UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
+        ctest --test-dir build/asan --output-on-failure -j "$JOBS" || status=1
+else
+    echo "test.sh: sanitizer build failed" >&2
+    status=1
+fi
+
 [ "$status" -eq 0 ] && echo "All tests passed." || echo "Some tests FAILED." >&2
 exit "$status"
