@@ -7,7 +7,6 @@
 #include "app/art_state.h"
 #include "app/command_line.h"
 #include "app/frame.h"
-#include "app/memory.h"
 #include "app/shell_win32.h"
 #include "app/startup.h"
 #include "modes/modes.h"
@@ -67,9 +66,9 @@ ArtRect MeasureMonitor(HMONITOR monitor) {
 // The 32-bit top-down DIB section every frame is composed into. Without it the
 // program still runs and paints black.
 void CreateFrameBitmap() {
-    // Room for a 256-entry colour table, which a 32-bit DIB never reads.
-    auto* info = static_cast<BITMAPINFO*>(ArtAllocZeroed(1, sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD)));
-    art.dibInfo = info;
+    static_assert(kFrameInfoHeaderBytes == sizeof(BITMAPINFOHEADER));
+    static_assert(kFrameInfoBytes == sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
+    auto* info = static_cast<BITMAPINFO*>(AllocateFrameInfo());
     if (!info) return;
     info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info->bmiHeader.biWidth = art.canvasWidth;

@@ -4,19 +4,31 @@
 
 namespace {
 int failCountdown = 0;
+bool failFromThenOn = false;
 long allocationCount = 0;
 long failedCount = 0;
+long liveBlocks = 0;
 
-// True when this allocation is the one the test switch asked to fail.
+// True when this allocation is one the test switches ask to fail.
 bool FailThisOne() {
     ++allocationCount;
     if (failCountdown <= 0) return false;
-    return --failCountdown == 0;
+    if (failCountdown == 1) {
+        if (!failFromThenOn) failCountdown = 0;
+        return true;
+    }
+    --failCountdown;
+    return false;
 }
 
-// Counts a null result, whether the test switch or the heap refused.
+// Counts a null result, whether the test switch or the heap refused, and a block
+// handed out.
 void* Counted(void* block) {
-    if (!block) ++failedCount;
+    if (block) {
+        ++liveBlocks;
+    } else {
+        ++failedCount;
+    }
     return block;
 }
 }  // namespace
@@ -32,10 +44,24 @@ void* ArtAllocZeroed(size_t count, size_t size) {
     return Counted(std::calloc(count, size));
 }
 
-void ArtFree(void* block) { std::free(block); }
+void ArtFree(void* block) {
+    if (!block) return;
+    --liveBlocks;
+    std::free(block);
+}
 
-void ArtFailAllocation(int nth) { failCountdown = nth > 0 ? nth : 0; }
+void ArtFailAllocation(int nth) {
+    failCountdown = nth > 0 ? nth : 0;
+    failFromThenOn = false;
+}
+
+void ArtFailAllocationsFrom(int nth) {
+    failCountdown = nth > 0 ? nth : 0;
+    failFromThenOn = failCountdown > 0;
+}
 
 long ArtAllocationCount() { return allocationCount; }
 
 long ArtFailedAllocationCount() { return failedCount; }
+
+long ArtLiveBlockCount() { return liveBlocks; }

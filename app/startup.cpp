@@ -38,6 +38,11 @@ int AllocateBuffers(int32_t monitorWidth, int32_t monitorHeight) {
     return AllocateCanvas(monitorWidth, monitorHeight) == 0 ? kExitNormal : kExitNoMemory;
 }
 
+void* AllocateFrameInfo() {
+    art.dibInfo = ArtAllocZeroed(1, kFrameInfoBytes);
+    return art.dibInfo;
+}
+
 void ApplyOptions() {
     if (art.paletteOption >= 0) art.currentPreset = art.paletteOption;
     if (art.speedOption > 0) art.rotationIntervalMs = art.speedOption;

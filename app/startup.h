@@ -2,6 +2,7 @@
 // switch. The Win32 shell applies what these return; they hold the arithmetic so that
 // it can be tested without a window.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "app/art_state.h"
@@ -62,6 +63,15 @@ WindowPlacement FullScreenPlacement(uint32_t savedStyle, ArtRect monitor);
 // Allocates the Canvas and the CanvasBackup for a monitor of this size (raised to
 // 320 x 200) with their scale values; kExitNoMemory when either allocation fails.
 int AllocateBuffers(int32_t monitorWidth, int32_t monitorHeight);
+
+// The frame bitmap's description (a BITMAPINFO): a 40-byte header and room for a
+// 256-entry colour table of 4-byte entries, which a 32-bit picture never reads.
+constexpr size_t kFrameInfoHeaderBytes = 40;
+constexpr size_t kFrameInfoBytes = kFrameInfoHeaderBytes + 256 * 4;
+
+// Allocates it zero-filled into art.dibInfo for the shell to fill in; null when
+// refused, and the program then runs without a frame bitmap.
+void* AllocateFrameInfo();
 
 // The --palette and --speed options; --windowed and --mode are applied with the window.
 void ApplyOptions();

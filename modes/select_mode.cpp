@@ -22,7 +22,13 @@ void SelectMode(int mode) {
         case 6: DrawLandscape(); break;
         case 7: DrawSquares(); break;
         case 8:
-            // Every entry into the zoom starts afresh rather than resuming.
+            // Every entry into the zoom starts afresh rather than resuming. A buffer
+            // refused before is asked for once more: the zoom's frames do not retry,
+            // and one failure must not end the zoom for the rest of the run.
+            if (!art.zoomBuffer) {
+                art.bufferWidth = 0;
+                art.bufferHeight = 0;
+            }
             ChooseZoomTarget();
             DrawMandelbrotZoom();
             break;

@@ -35,9 +35,22 @@ ctest --test-dir build/native --output-on-failure -j "$JOBS" || status=1
 echo "== Windows tests under Wine =="
 ctest --test-dir build/windows --output-on-failure || status=1
 
+# ---- sanitizer build: the unit suite and the sweep of every mode and overlay under
+# AddressSanitizer and UndefinedBehaviorSanitizer; the first report fails the run.
+# The renderer's out-of-memory test limits the address space, which the sanitizer's
+# shadow memory cannot live with, so it runs in the plain builds only.
+echo "== native tests under the sanitizers =="
+if build asan -DHUEMIX_SANITIZE=ON; then
+    ASAN_OPTIONS="halt_on_error=1:detect_leaks=1" UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1" \
+        ctest --test-dir build/asan --output-on-failure -j "$JOBS" -E '^render_test_errors$' || status=1
+else
+    echo "test.sh: sanitizer build failed" >&2
+    status=1
+fi
 # Fuzzing: each libFuzzer target for 30 s on a copy of its seed corpus (build/fuzz).
 echo "== fuzzing =="
 bash scripts/fuzz.sh 30 || status=1
+
 
 [ "$status" -eq 0 ] && echo "All tests passed." || echo "Some tests FAILED." >&2
 exit "$status"
