@@ -23,17 +23,28 @@ HUEMIX_ALWAYS_INLINE void StepCell(const float* un, const float* uc, const float
 }
 
 #if HUEMIX_VECTOR_KERNELS
+// Vector values passed and returned change the calling convention; the helpers below
+// are always inlined into one code path, so no call ever passes one.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
 template <int kLanes>
 struct Lanes {
     typedef float Floats __attribute__((vector_size(4 * kLanes)));
-    // The same vector at any float's address, for loads and stores.
-    typedef float Unaligned __attribute__((vector_size(4 * kLanes), aligned(4), may_alias));
 };
 
-// The vector of floats at p, any float's address.
+// The vector of floats at p, any float's address. Copied rather than dereferenced: a
+// vector type's own alignment is its size, which a row position does not have, and
+// not every compiler lowers the alignment of a dependent typedef.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE const typename Lanes<kLanes>::Unaligned& At(const float* p) {
-    return *reinterpret_cast<const typename Lanes<kLanes>::Unaligned*>(p);
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::Floats At(const float* p) {
+    typename Lanes<kLanes>::Floats v;
+    __builtin_memcpy(&v, p, sizeof v);
+    return v;
+}
+
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE void Put(float* p, const typename Lanes<kLanes>::Floats& v) {
+    __builtin_memcpy(p, &v, sizeof v);
 }
 
 // kLanes cells from column col on, to the very values of StepCell.
@@ -42,7 +53,6 @@ HUEMIX_ALWAYS_INLINE void StepLanes(const float* un, const float* uc, const floa
                                     const float* vn, const float* vc, const float* vs, float* uo,
                                     float* vo, int col, float feed, float feedPlusKill) {
     using F = typename Lanes<kLanes>::Floats;
-    using A = typename Lanes<kLanes>::Unaligned;
     const F cu = At<kLanes>(uc + col);
     const F cv = At<kLanes>(vc + col);
     const F lu = ((At<kLanes>(uc + col - 1) + At<kLanes>(uc + col + 1)) + At<kLanes>(un + col)) +
@@ -50,8 +60,8 @@ HUEMIX_ALWAYS_INLINE void StepLanes(const float* un, const float* uc, const floa
     const F lv = ((At<kLanes>(vc + col - 1) + At<kLanes>(vc + col + 1)) + At<kLanes>(vn + col)) +
                  At<kLanes>(vs + col) - 4.0f * cv;
     const F q = cu * cv * cv;
-    *reinterpret_cast<A*>(uo + col) = ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu);
-    *reinterpret_cast<A*>(vo + col) = ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv;
+    Put<kLanes>(uo + col, ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu));
+    Put<kLanes>(vo + col, ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv);
 }
 
 // A whole row: vectors from column 1 on, and a last vector ending at column gw - 2 that
