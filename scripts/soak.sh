@@ -10,8 +10,8 @@
 #   - dies,
 #   - stops answering: every 20 s the script brings it into a state where the palette
 #     rotation must show (plasma, a fresh palette, full screen, no help screen, not
-#     paused: it keeps track of Space) and then wants new frames within HUEMIX_SOAK_STALL seconds
-#     (default 10),
+#     paused: it keeps track of Space) and then wants new frames, never
+#     HUEMIX_SOAK_STALL seconds (default 10) without one,
 #   - grows its memory by more than 2 MB after the warm-up (the first minute, or half
 #     of a shorter run),
 #   - does not end with exit code 0 on Q,
@@ -205,13 +205,30 @@ alive() {
     e2e_running || e2e_fail "huemix.exe died after $((SECONDS - START)) s and $EVENTS events (see $E2E_WORK/huemix.log)"
 }
 
+# The program's main thread is busy (running or waiting for the processor) rather than
+# waiting for a message. Slow pictures (the Buddhabrot, reaction-diffusion) take seconds
+# to draw, longer on a loaded machine; input sent meanwhile queues up.
+busy() { [ "$(awk '{print $3}' "/proc/$E2E_HUEMIX_PID/stat" 2>/dev/null)" = R ]; }
+
+# settle SECONDS: waits until the main thread has been waiting for messages in four
+# samples in a row, so that the input sent so far has been handled; at most SECONDS.
+settle() {
+    local deadline=$((SECONDS + $1)) quiet=0
+    while [ "$SECONDS" -lt "$deadline" ] && [ "$quiet" -lt 4 ]; do
+        if busy; then quiet=0; else quiet=$((quiet + 1)); fi
+        sleep 0.05
+    done
+}
+
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$E2E_HUEMIX_PID/stat" 2>/dev/null; }
+
 # The frame check first brings the program into a state where every new frame shows:
 # Esc takes the help screen away (or draws a new picture), 1 chooses the plasma, whose
 # every pixel rotates (a zoom into the set or a string-art background is black and stays
 # so), Enter makes a fresh palette (brightness 0.6 compounds on every tick and fades the
 # picture to a black that no rotation changes), F11 makes the window cover the screen
-# again, Space ends a pause. Then the rotation must give three changes between
-# successive captures within STALL seconds.
+# again, Space ends a pause. Once that input is handled, the rotation must give three
+# changes between successive captures, never STALL seconds without one.
 check_frames() {
     PROBES=$((PROBES + 1))
     send_key Escape
@@ -219,14 +236,18 @@ check_frames() {
     send_key Return
     [ "$(e2e_window_geometry)" = "0 0 $SCREEN_W $SCREEN_H" ] || send_key F11
     if [ "$PAUSED" -eq 1 ]; then send_key space; fi
-    sleep 0.3
-    local deadline=$((SECONDS + STALL)) changes=0 n=0 previous current
+    settle 120
+    local changes=0 n=0 previous current last_change=$SECONDS ticks
+    ticks="$(cpu_ticks)"
     previous="$(e2e_capture probe-0)"
-    while [ "$SECONDS" -le "$deadline" ]; do
+    while [ $((SECONDS - last_change)) -lt "$STALL" ]; do
         sleep 0.2
         n=$((n + 1))
         current="$(e2e_capture "probe-$n")"
-        e2e_same "$previous" "$current" || changes=$((changes + 1))
+        if ! e2e_same "$previous" "$current"; then
+            changes=$((changes + 1))
+            last_change=$SECONDS
+        fi
         rm -f "$previous"
         previous="$current"
         if [ "$changes" -ge 3 ]; then
@@ -235,7 +256,9 @@ check_frames() {
         fi
     done
     alive
-    e2e_fail "no new frame for $STALL s while the palette should rotate, after $((SECONDS - START)) s and $EVENTS events"
+    local state="waiting"
+    busy && state="busy"
+    e2e_fail "no new frame for $STALL s while the palette should rotate, after $((SECONDS - START)) s and $EVENTS events ($changes changes; the program is $state and used $(( $(cpu_ticks) - ticks )) ticks of processor time meanwhile)"
 }
 
 # ---- the run ----------------------------------------------------------------------
@@ -258,6 +281,7 @@ check_frames
 
 while [ $((SECONDS - START)) -lt "$DURATION" ]; do
     random_event
+    settle 15
     now=$((SECONDS - START))
     if [ "$now" -ge "$NEXT_SAMPLE" ]; then
         alive
