@@ -51,6 +51,9 @@ fi
 echo "== fuzzing =="
 bash scripts/fuzz.sh 30 || status=1
 
+# A short soak: a minute of random input to the real program under Wine.
+echo "== soak under Wine (1 minute) =="
+bash scripts/soak.sh 1 build/windows/huemix.exe || status=1
 
 [ "$status" -eq 0 ] && echo "All tests passed." || echo "Some tests FAILED." >&2
 exit "$status"

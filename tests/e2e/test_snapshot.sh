@@ -77,4 +77,66 @@ e2e_key 4
 e2e_wait_change "$before" 10 >/dev/null || e2e_fail "the program no longer answers after F12 without GDI+"
 e2e_key q
 e2e_wait_exit 15 && [ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "Q did not end the program with 0"
+
+# GDI+ failing at each step: a stand-in gdiplus.dll next to a copy of the program logs
+# every call. Whatever fails, the library is unloaded again, GDI+ is shut down once it
+# was started (and not otherwise), a made bitmap is disposed of, nothing is written and
+# the program goes on.
+CC="$(command -v x86_64-w64-mingw32-gcc-posix || command -v x86_64-w64-mingw32-gcc)" ||
+    e2e_fail "missing tool: x86_64-w64-mingw32-gcc"
+windows_path() { local p="$1"; echo "Z:${p//\//\\}"; }
+export HUEMIX_GDIPLUS_LOG="$(windows_path "$E2E_WORK/gdiplus.log")"
+export HUEMIX_GDIPLUS_FAIL="$(windows_path "$E2E_WORK/gdiplus.fail")"
+export WINEDLLOVERRIDES="mscoree,mshtml=;gdiplus=n"
+# with_stand_in FOLDER [COMPILER FLAGS...]: the program copy that loads the stand-in.
+with_stand_in() {
+    local folder="$E2E_WORK/$1"
+    shift
+    mkdir -p "$folder"
+    cp "$E2E_EXE" "$folder/huemix.exe"
+    "$CC" -shared -O1 -Wall -o "$folder/gdiplus.dll" "$E2E_LIB_DIR/gdiplus_stand_in.c" "$@" ||
+        e2e_fail "cannot build the stand-in gdiplus.dll"
+    echo "$folder/huemix.exe"
+}
+log_ends() { tail -n1 "$E2E_WORK/gdiplus.log" 2>/dev/null | grep -qx unload; }
+# snapshot_calls FAILING_STEP EXPECTED_CALLS: one F12 press and the calls it made.
+snapshot_calls() {
+    echo "$1" >"$E2E_WORK/gdiplus.fail"
+    rm -f "$E2E_WORK/gdiplus.log"
+    e2e_key F12
+    e2e_wait_for 10 log_ends || e2e_fail "F12 (failing: ${1:-nothing}) left gdiplus.dll loaded"
+    sleep 0.3
+    local calls
+    calls="$(tr '\n' ' ' <"$E2E_WORK/gdiplus.log")"
+    [ "$calls" = "$2 " ] || e2e_fail "F12 (failing: ${1:-nothing}) made the calls: $calls"
+    e2e_running || e2e_fail "F12 (failing: ${1:-nothing}) ended the program"
+}
+real_exe="$E2E_EXE"
+E2E_EXE="$(with_stand_in stand-in)" && [ -f "$E2E_EXE" ] || e2e_fail "no program copy with the stand-in"
+e2e_start_huemix --mode 1
+e2e_wait_window
+bitmap="bitmap 1920x1080 stride 7680 format 22009"
+# The name: C:\users\NAME\Pictures\kvhuemix_YYYYMMDD_HHMMSS.png.
+user="$(basename "$(ls -d "$WINEPREFIX"/drive_c/users/*/ | grep -v /Public/ | head -n1)")"
+save="save $((9 + ${#user} + 9 + 29)) units"
+snapshot_calls startup "load startup unload"
+snapshot_calls bitmap "load startup $bitmap shutdown unload"
+snapshot_calls save "load startup $bitmap $save dispose shutdown unload"
+snapshot_calls "" "load startup $bitmap $save dispose shutdown unload"
+count_is 4 || e2e_fail "a failed snapshot wrote a file"
+before="$(e2e_capture before-stand-in-key)"
+e2e_key 4
+e2e_wait_change "$before" 10 >/dev/null || e2e_fail "the program no longer answers after failed snapshots"
+e2e_key q
+e2e_wait_exit 15 && [ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "Q did not end the program with 0"
+
+# A gdiplus.dll without one of the five functions is unloaded before anything is called.
+E2E_EXE="$(with_stand_in stand-in-without-save -DWITHOUT_SAVE)" && [ -f "$E2E_EXE" ] ||
+    e2e_fail "no program copy with the stand-in"
+e2e_start_huemix --mode 1
+e2e_wait_window
+snapshot_calls "" "load unload"
+e2e_key q
+e2e_wait_exit 15 && [ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "Q did not end the program with 0"
+E2E_EXE="$real_exe"
 e2e_pass
