@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "modes/buddhabrot.h"
+#include "modes/lane_picking.h"
 #include "modes/random_jump.h"
 #include "modes/random_source.h"
 
@@ -129,13 +130,11 @@ HUEMIX_ALWAYS_INLINE void SortOutSamples(LaneRun& run, typename Lanes<L>::Mask& 
     const Mask second = zr * zr + zi * zi > 4.0;
     originHits -= ~bulbs & ~first & second;
     const Mask candidate = ~(bulbs | first | second);
-    int n = run.candidates;
-    for (int lane = 0; lane < L; ++lane) {
-        lists.sr[n] = sr[lane];
-        lists.si[n] = si[lane];
-        n -= static_cast<int>(candidate[lane]);
-    }
-    run.candidates = n;
+    const LanePick<L> pick = MakeLanePick<L>(PickBits<L>(candidate));
+    const int n = run.candidates;
+    StorePicked<L>(lists.sr + n, pick, sr);
+    StorePicked<L>(lists.si + n, pick, si);
+    run.candidates = n + __builtin_popcount(pick.bits);
 }
 
 // The pixels of L points where counted, spare counters elsewhere.
@@ -234,21 +233,26 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
             }
             run.pixels = static_cast<int>(out - lists.pixel);
         }
-        for (int i = 0; i < count; ++i) {
-            const int g = i / L;
-            const int lane = i % L;
-            const double e = at[g][lane];
-            lists.escapeSr[escapes] = sr[g][lane];
-            lists.escapeSi[escapes] = si[g][lane];
-            lists.escapeAt[escapes] = e;
-            escapes += !first && e >= 3.0;
-            origin += e >= 2.0;
+        // Lanes past the candidates neither escape nor stay. Each group's stores
+        // end before the next group's candidates, which are loaded already.
+        #pragma GCC unroll 4
+        for (int g = 0; g < kGroup; ++g) {
+            const Mask inGroup = lanes + static_cast<double>(g * L) < static_cast<double>(count);
+            origin += __builtin_popcount(PickBits<L>(inGroup & (at[g] >= 2.0)));
+            if (!first) {
+                const LanePick<L> escaped = MakeLanePick<L>(PickBits<L>(inGroup & (at[g] >= 3.0)));
+                StorePicked<L>(lists.escapeSr + escapes, escaped, sr[g]);
+                StorePicked<L>(lists.escapeSi + escapes, escaped, si[g]);
+                StorePicked<L>(lists.escapeAt + escapes, escaped, at[g]);
+                escapes += __builtin_popcount(escaped.bits);
+            }
             if (!last) {
-                lists.sr[kept] = sr[g][lane];
-                lists.si[kept] = si[g][lane];
-                lists.zr[kept] = zr[g][lane];
-                lists.zi[kept] = zi[g][lane];
-                kept += e == 0.0;
+                const LanePick<L> inside = MakeLanePick<L>(PickBits<L>(inGroup & (at[g] == 0.0)));
+                StorePicked<L>(lists.sr + kept, inside, sr[g]);
+                StorePicked<L>(lists.si + kept, inside, si[g]);
+                StorePicked<L>(lists.zr + kept, inside, zr[g]);
+                StorePicked<L>(lists.zi + kept, inside, zi[g]);
+                kept += __builtin_popcount(inside.bits);
             }
         }
     }
