@@ -120,15 +120,7 @@ const uint8_t* OfflineFrameIndices(const OfflineOptions& o) {
 
 void ReleaseOfflineJob() {
     ReleaseCanvas();
+    ReleaseModeScratch();
     ArtFree(art.dibPixels);
-    ArtFree(art.zoomBuffer);
-    ArtFree(art.orbitRe);
-    ArtFree(art.orbitIm);
     art.dibPixels = nullptr;
-    art.zoomBuffer = nullptr;
-    art.bufferWidth = 0;
-    art.bufferHeight = 0;
-    art.orbitRe = nullptr;
-    art.orbitIm = nullptr;
-    art.orbitCapacity = 0;
 }

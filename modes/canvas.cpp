@@ -45,6 +45,18 @@ void ReleaseCanvas() {
     art.canvasBackup = nullptr;
 }
 
+void ReleaseModeScratch() {
+    ArtFree(art.zoomBuffer);
+    ArtFree(art.orbitRe);
+    ArtFree(art.orbitIm);
+    art.zoomBuffer = nullptr;
+    art.bufferWidth = 0;
+    art.bufferHeight = 0;
+    art.orbitRe = nullptr;
+    art.orbitIm = nullptr;
+    art.orbitCapacity = 0;
+}
+
 void FillSpan(int x0, int x1, int y, int colour) {
     if (y < 0 || y >= art.canvasHeight) return;
     int lo = x0 < x1 ? x0 : x1;

@@ -26,5 +26,9 @@ int AllocateCanvas(int32_t width, int32_t height);
 // Releases the Canvas and the CanvasBackup and clears the pointers.
 void ReleaseCanvas();
 
+// Releases what the modes keep between calls (the zoom buffer and the orbit buffers)
+// and clears their pointers and sizes, so the next call starts as a fresh run.
+void ReleaseModeScratch();
+
 // Fills pixels min(x0,x1)..max(x0,x1) of row y with colour, clipped to the Canvas.
 void FillSpan(int x0, int x1, int y, int colour);

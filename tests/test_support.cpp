@@ -9,15 +9,6 @@
 
 namespace {
 std::vector<uint32_t> framePixels;
-
-void ReleaseModeScratch() {
-    ArtFree(art.zoomBuffer);
-    ArtFree(art.orbitRe);
-    ArtFree(art.orbitIm);
-    art.zoomBuffer = nullptr;
-    art.orbitRe = nullptr;
-    art.orbitIm = nullptr;
-}
 }  // namespace
 
 void UseCanvas(int32_t w, int32_t h, uint32_t seed) {

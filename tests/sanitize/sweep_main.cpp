@@ -118,19 +118,6 @@ void SweepMode(int mode, bool everyOverlay) {
     ComposeFrame();
 }
 
-// Releases what the modes keep between calls, so each size starts as a fresh run.
-void ReleaseModeScratch() {
-    ArtFree(art.zoomBuffer);
-    ArtFree(art.orbitRe);
-    ArtFree(art.orbitIm);
-    art.zoomBuffer = nullptr;
-    art.bufferWidth = 0;
-    art.bufferHeight = 0;
-    art.orbitRe = nullptr;
-    art.orbitIm = nullptr;
-    art.orbitCapacity = 0;
-}
-
 // Every mode at one size; false when a buffer could not be had.
 bool SweepSizeOnce(const SweepSize& size, bool all) {
     ResetArtState();
