@@ -144,6 +144,7 @@ int main(int argc, char** argv) {
     }
     std::vector<uint32_t> frame(static_cast<size_t>(art.canvasWidth) * art.canvasHeight);
     art.randomState = options.seed;
+    art.drawingThreads = options.threads;
     NewPalette();
 
     // Modes 0..7 in figure order; the zoom frames, the Buddhabrot and the composition follow.
