@@ -178,7 +178,7 @@ void DrawMandelbrotZoom() {
     view.step = art.zoomHalfHeight / (bh * 0.5);
     view.centreX = art.zoomCentreX;
     view.centreY = art.zoomCentreY;
-    RenderZoomCells(view, ZoomCellPathOf(ActiveKernel()));
+    RenderZoomCells(view, ZoomCellPathOf(KernelFor(kUserZoom)));
     EnlargeOntoCanvas(art.zoomBuffer, bw, bh);
     AdvanceZoom();
 }
