@@ -26,6 +26,8 @@ const char* const BenchUsage =
     "  --kernel K    force a code path: plain, sse2, avx2, avx512\n"
     "  --seeds K     reaction-diffusion pictures from seeds S .. S+K-1 (default 1)\n"
     "  --threads N   draw on N threads, 1..64 (default: one per logical processor)\n"
+    "  --flush-subnormals  time with flush-to-zero and denormals-are-zero on: a measuring\n"
+    "                aid that shows what subnormal numbers cost; the pictures differ\n"
     "Prints one line per figure, NAME WxH MEDIAN_MS. With --seeds above 1 the\n"
     "reaction-diffusion figure is the median over the seeds, and a further line\n"
     "reaction-diffusion-worst WxH MS gives the slowest seed's figure.\n";
@@ -107,6 +109,10 @@ int FindBenchFigure(const char* name) {
 const char* ParseBenchOptions(int argc, const char* const* argv, BenchOptions* options) {
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
+        if (Is(option, "--flush-subnormals")) {
+            options->flushSubnormals = 1;
+            continue;
+        }
         if (!Is(option, "--size") && !Is(option, "--reps") && !Is(option, "--seed") &&
             !Is(option, "--only") && !Is(option, "--kernel") && !Is(option, "--seeds") &&
             !Is(option, "--threads")) {

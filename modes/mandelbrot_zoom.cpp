@@ -202,7 +202,7 @@ void DrawMandelbrotZoom() {
     view.step = art.zoomHalfHeight / (bh * 0.5);
     view.centreX = art.zoomCentreX;
     view.centreY = art.zoomCentreY;
-    ZoomFrame frame{view, ZoomCellPathOf(ActiveKernel())};
+    ZoomFrame frame{view, ZoomCellPathOf(KernelFor(kUserZoom))};
     RunRows(CellRows, &frame, bh, kCellRowsPerPiece);
     RunRows(CanvasRows, &frame, art.canvasHeight, kCanvasRowsPerPiece);
     AdvanceZoom();

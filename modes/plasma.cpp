@@ -133,7 +133,7 @@ int64_t PlainRowFunction(const PlasmaRow& row, int w, double) { return PlainRow(
 
 RowFunction ChooseRow() {
 #if HUEMIX_VECTOR_KERNELS
-    switch (ActiveKernel()) {
+    switch (KernelFor(kUserPlasma)) {
         case kKernelSse2: return Sse2Row;
         case kKernelAvx2: return Avx2Row;
         case kKernelAvx512: return Avx512Row;
