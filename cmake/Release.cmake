@@ -18,9 +18,12 @@ if(MINGW)
 endif()
 
 # A shipped executable: no link time stamp in the PE header, no build id, no symbol
-# table (nothing a user needs, and smaller to download).
+# table (nothing a user needs, and smaller to download). Its manifest comes from its
+# resource script, so the Microsoft linker must not add one of its own.
 function(huemix_release_executable target)
   if(MINGW)
     target_link_options(${target} PRIVATE -Wl,--no-insert-timestamp -Wl,--build-id=none -s)
+  elseif(MSVC)
+    target_link_options(${target} PRIVATE /MANIFEST:NO /Brepro)
   endif()
 endfunction()
