@@ -130,31 +130,27 @@ template <int kLanes>
 HUEMIX_ALWAYS_INLINE Route RouteOf(const Stencil& s, int col) {
     using U = typename Lanes<kLanes>::U;
     using I = typename Lanes<kLanes>::I;
-    const U v0 = BitsAt<kLanes>(s.vc + col - 1), v1 = BitsAt<kLanes>(s.vc + col),
-            v2 = BitsAt<kLanes>(s.vc + col + 1), v3 = BitsAt<kLanes>(s.vn + col),
-            v4 = BitsAt<kLanes>(s.vs + col);
+    // The west and east vectors of the centre row together cover the centre one.
+    const U v0 = BitsAt<kLanes>(s.vc + col - 1), v2 = BitsAt<kLanes>(s.vc + col + 1),
+            v3 = BitsAt<kLanes>(s.vn + col), v4 = BitsAt<kLanes>(s.vs + col);
     // The bounds are checked as signed numbers (their patterns plus a bias), which every
     // vector width compares directly. Largest V pattern, negatives counted largest:
-    const I flip = (I)(v0 ^ 0x80000000u) > (I)(v1 ^ 0x80000000u) ? (I)(v0 ^ 0x80000000u) : (I)(v1 ^ 0x80000000u);
-    I most = flip;
-    const I f2 = (I)(v2 ^ 0x80000000u), f3 = (I)(v3 ^ 0x80000000u), f4 = (I)(v4 ^ 0x80000000u);
-    most = most > f2 ? most : f2;
+    const I f0 = (I)(v0 ^ 0x80000000u), f2 = (I)(v2 ^ 0x80000000u), f3 = (I)(v3 ^ 0x80000000u),
+            f4 = (I)(v4 ^ 0x80000000u);
+    I most = f0 > f2 ? f0 : f2;
     most = most > f3 ? most : f3;
     most = most > f4 ? most : f4;
     // Smallest nonzero V pattern: zero wraps round to the largest.
-    const I l0 = (I)(v0 + 0x7FFFFFFFu), l1 = (I)(v1 + 0x7FFFFFFFu), l2 = (I)(v2 + 0x7FFFFFFFu),
-            l3 = (I)(v3 + 0x7FFFFFFFu), l4 = (I)(v4 + 0x7FFFFFFFu);
-    I least = l0 < l1 ? l0 : l1;
-    least = least < l2 ? least : l2;
+    const I l0 = (I)(v0 + 0x7FFFFFFFu), l2 = (I)(v2 + 0x7FFFFFFFu), l3 = (I)(v3 + 0x7FFFFFFFu),
+            l4 = (I)(v4 + 0x7FFFFFFFu);
+    I least = l0 < l2 ? l0 : l2;
     least = least < l3 ? least : l3;
     least = least < l4 ? least : l4;
     // Every U pattern in [2^-20, 2]: outside it, the difference wraps above the range.
     const uint32_t uBias = 0x80000000u - kBitsMinFastU;
-    const I u0 = (I)(BitsAt<kLanes>(s.uc + col - 1) + uBias), u1 = (I)(BitsAt<kLanes>(s.uc + col) + uBias),
-            u2 = (I)(BitsAt<kLanes>(s.uc + col + 1) + uBias), u3 = (I)(BitsAt<kLanes>(s.un + col) + uBias),
-            u4 = (I)(BitsAt<kLanes>(s.us + col) + uBias);
-    I uMost = u0 > u1 ? u0 : u1;
-    uMost = uMost > u2 ? uMost : u2;
+    const I u0 = (I)(BitsAt<kLanes>(s.uc + col - 1) + uBias), u2 = (I)(BitsAt<kLanes>(s.uc + col + 1) + uBias),
+            u3 = (I)(BitsAt<kLanes>(s.un + col) + uBias), u4 = (I)(BitsAt<kLanes>(s.us + col) + uBias);
+    I uMost = u0 > u2 ? u0 : u2;
     uMost = uMost > u3 ? uMost : u3;
     uMost = uMost > u4 ? uMost : u4;
     const I badU = Above<kLanes>(uMost, static_cast<int32_t>((kBitsTwo - kBitsMinFastU) ^ 0x80000000u));
