@@ -66,6 +66,7 @@ int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed) {
     SetUpOverlay(o);
 
     art.randomState = seed;
+    art.drawingThreads = o.threads;
     art.currentPreset = o.preset;
     NewPalette();
     SelectMode(o.mode);

@@ -38,6 +38,8 @@ const char* const OfflineUsage =
     "                      mode 8 the zoom also moves on every 120 ms (default 1)\n"
     "  --delay MS          time per frame, 1 to 655350 ms (default 50); the GIF stores\n"
     "                      it rounded to the nearest centisecond, at least 1\n"
+    "  --threads N         draw on N threads, 1 to 64; the picture is the same on any\n"
+    "                      number (default: one per logical processor)\n"
     "  -h, --help          this text\n"
     "  --version           the release number\n"
     "\n"
@@ -221,7 +223,7 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
         static const char* const valued[] = {
             "-o",    "--size",       "--seed",  "--palette", "--mode",      "--zoom-frames",
             "--hue", "--saturation", "--brightness", "--ticks", "--step", "--direction",
-            "--overlay", "--frames", "--delay",
+            "--overlay", "--frames", "--delay", "--threads",
         };
         bool known = false;
         for (const char* name : valued) known = known || Same(arg, name);
@@ -332,6 +334,11 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
         } else if (Same(arg, "--frames")) {
             if (!ReadWholeInRange(value, 1, kOfflineMaxFrames, &o.frames)) {
                 Fail(error, errorSize, arg, value, "give a whole number from 1 to 65535");
+                return kParseError;
+            }
+        } else if (Same(arg, "--threads")) {
+            if (!ReadWholeInRange(value, 1, kOfflineMaxThreads, &o.threads)) {
+                Fail(error, errorSize, arg, value, "give a whole number from 1 to 64");
                 return kParseError;
             }
         } else {  // --delay

@@ -24,6 +24,7 @@ constexpr int32_t kOfflineMaxSide = 65535;
 constexpr int64_t kOfflineMaxPixels = int64_t{1} << 28;
 constexpr int32_t kOfflineMaxFrames = 65535;
 constexpr int32_t kOfflineMaxDelayMs = 655350;  // 65535 centiseconds, a GIF's longest delay
+constexpr int32_t kOfflineMaxThreads = 64;
 
 struct OfflineOptions {
     int32_t width = 1920;
@@ -45,6 +46,7 @@ struct OfflineOptions {
     int32_t delayMs = 50;
     const char* output = nullptr;  // points into argv
     int32_t format = kFormatPng;
+    int32_t threads = 0;  // drawing threads, the caller included; 0: one per logical processor
 };
 
 enum OfflineParseResult : int32_t {

@@ -21,9 +21,10 @@ TEST(BenchOptions, DefaultsAndEveryOptionRead) {
     for (int i = 0; i < kBenchFigureCount; ++i) EXPECT_TRUE(BenchWants(options, i));
     EXPECT_EQ(options.kernelForced, 0);
     EXPECT_EQ(options.seeds, 1);
+    EXPECT_EQ(options.threads, 0);
 
     EXPECT_EQ(Parse({"--size", "3840x2160", "--reps", "9", "--seed", "0x10", "--only", "zoom-frame-740",
-                     "--kernel", "sse2", "--seeds", "20"},
+                     "--kernel", "sse2", "--seeds", "20", "--threads", "7"},
                     &options),
               nullptr);
     EXPECT_EQ(options.width, 3840);
@@ -34,6 +35,7 @@ TEST(BenchOptions, DefaultsAndEveryOptionRead) {
     EXPECT_EQ(options.kernelForced, 1);
     EXPECT_EQ(options.kernel, kKernelSse2);
     EXPECT_EQ(options.seeds, 20);
+    EXPECT_EQ(options.threads, 7);
 
     // Every figure name can be chosen, and the zoom frames sit where the bench expects.
     for (int i = 0; i < kBenchFigureCount; ++i) EXPECT_EQ(FindBenchFigure(BenchFigureNames[i]), i);
@@ -62,6 +64,7 @@ TEST(BenchOptions, BadArgumentsAreRefused) {
         {"--only", "plasma,,compose"},
         {"--kernel", "avx"},         {"--kernel", "AVX2"},
         {"--seeds", "0"},            {"--seeds", "10001"},
+        {"--threads", "0"},          {"--threads", "65"},      {"--threads", "two"},
         {"--frobnicate", "1"},       {"plasma"},               {"-reps", "3"},
     };
     for (const auto& args : bad) {

@@ -61,7 +61,7 @@ TEST(OfflineOptions, ReadsEveryOption) {
     Parsed p = Parse({"--size", "800x600", "--seed", "0xBADC0DE", "--palette", "sunset", "--mode", "8",
                       "--zoom-frames", "40", "--hue", "-12.5", "--saturation", "0.5", "--brightness", "1.4",
                       "--ticks", "300", "--step", "8", "--direction", "-1", "--paused", "--overlay", "help",
-                      "--frames", "255", "--delay", "33", "-o", "loop.GIF"});
+                      "--frames", "255", "--delay", "33", "--threads", "3", "-o", "loop.GIF"});
     ASSERT_EQ(p.result, kParseOk) << p.error;
     const OfflineOptions& o = p.options;
     EXPECT_EQ(o.width, 800);
@@ -81,6 +81,7 @@ TEST(OfflineOptions, ReadsEveryOption) {
     EXPECT_EQ(o.overlay, kOverlayHelp);
     EXPECT_EQ(o.frames, 255);
     EXPECT_EQ(o.delayMs, 33);
+    EXPECT_EQ(o.threads, 3);
     EXPECT_EQ(o.format, kFormatGif);  // the ending is matched in any case
 
     // As with the program's options, the last of two occurrences counts.
@@ -161,6 +162,7 @@ TEST(OfflineOptions, NumbersOutsideTheirRanges) {
     ExpectError({"--frames", "65536", "-o", "x.gif"}, "--frames");
     ExpectError({"--delay", "0", "-o", "x.gif"}, "--delay '0'");
     ExpectError({"--delay", "655351", "-o", "x.gif"}, "--delay");
+    for (const char* bad : {"0", "65", "-1", "all"}) ExpectError({"--threads", bad, "-o", "x.png"}, "--threads");
 }
 
 TEST(OfflineOptions, WholeCommandLineChecks) {
