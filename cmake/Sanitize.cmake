@@ -22,3 +22,15 @@ function(huemix_sanitizer_defaults target)
     target_sources(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/tests/sanitize/sanitizer_options.cpp)
   endif()
 endfunction()
+
+# The race check: ThreadSanitizer (with clang) on every target. The drawing threads'
+# tests run under it; any report fails the test that made it.
+option(HUEMIX_THREAD_SANITIZE "Build with ThreadSanitizer" OFF)
+if(HUEMIX_THREAD_SANITIZE)
+  if(MSVC OR CMAKE_CROSSCOMPILING OR HUEMIX_SANITIZE)
+    message(FATAL_ERROR "HUEMIX_THREAD_SANITIZE is for a native build of its own")
+  endif()
+  set(HUEMIX_THREAD_SANITIZE_FLAGS -fsanitize=thread -fno-omit-frame-pointer -g)
+  add_compile_options(${HUEMIX_THREAD_SANITIZE_FLAGS})
+  add_link_options(${HUEMIX_THREAD_SANITIZE_FLAGS})
+endif()

@@ -52,6 +52,16 @@ else
     echo "test.sh: sanitizer build failed" >&2
     status=1
 fi
+# ---- race check: the drawing threads' tests built with clang's ThreadSanitizer; the
+# first report fails the run. Only those tests, at small sizes, to keep it quick.
+echo "== drawing threads under ThreadSanitizer =="
+if CC=clang CXX=clang++ build tsan -DHUEMIX_THREAD_SANITIZE=ON; then
+    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
+        build/tsan/huemix_tests --gtest_brief=1 --gtest_filter='Workers.*:ThreadedModes.*' || status=1
+else
+    echo "test.sh: ThreadSanitizer build failed" >&2
+    status=1
+fi
 # Fuzzing: each libFuzzer target for 30 s on a copy of its seed corpus (build/fuzz).
 echo "== fuzzing =="
 bash scripts/fuzz.sh 30 || status=1
