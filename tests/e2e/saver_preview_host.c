@@ -39,7 +39,7 @@ static HWND SaverChild(HWND host, DWORD saverProcess) {
 }
 
 static int Round(int round, const char* saver, DWORD showMs) {
-    HWND host = CreateWindowExA(0, "HuemixPreviewHost", "Huemix preview host", WS_POPUP | WS_VISIBLE, 40, 40,
+    HWND host = CreateWindowExA(0, "HuemixPreviewHost", "Huemix preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 40, 40,
                                 HOST_WIDTH, HOST_HEIGHT, NULL, NULL, GetModuleHandleA(NULL), NULL);
     if (!host) {
         printf("round %d: no host window\n", round);
