@@ -56,9 +56,15 @@ void EndSaver() {
     PostQuitMessage(kExitNormal);
 }
 
+// The first move the windows report is where the pointer rests when they appear (the
+// system reports one as they come up under it); later ones are measured from there.
+// The message's own position, so that a cursor position the system has not brought up
+// to date yet cannot end the saver at once.
 void NotePointer() {
-    POINT p;
-    if (GetCursorPos(&p) && PointerMovedAway(&pointerStart, p.x, p.y)) EndSaver();
+    const DWORD at = GetMessagePos();
+    const int32_t x = static_cast<int16_t>(LOWORD(at));
+    const int32_t y = static_cast<int16_t>(HIWORD(at));
+    if (PointerMovedAway(&pointerStart, x, y)) EndSaver();
 }
 
 void Paint(HWND window) {
@@ -146,10 +152,6 @@ int RunScreenSaver(HINSTANCE instance) {
                                           static_cast<int>(settings.values[kSettingMonitors]), panes);
     const int prepared = PrepareSaverPicture(plan.canvasWidth, plan.canvasHeight, settings);
     if (prepared != kExitNormal) return prepared;
-    // Where the pointer rests now; the first move the windows report must not end it.
-    POINT p;
-    if (GetCursorPos(&p)) PointerMovedAway(&pointerStart, p.x, p.y);
-
     RegisterSaverClass(instance);
     if (!OpenPaneWindows(instance, plan.paneCount)) {
         ReleaseSaverPicture();
