@@ -148,9 +148,16 @@ void HideCursor() {
 int RunScreenSaver(HINSTANCE instance) {
     const SaverSettings settings = ReadSaverSettings();
     const MonitorList monitors = ListMonitors();
-    const SaverPlan plan = PlanSaverPanes(monitors.rects, monitors.count, monitors.primary,
-                                          static_cast<int>(settings.values[kSettingMonitors]), panes);
-    const int prepared = PrepareSaverPicture(plan.canvasWidth, plan.canvasHeight, settings);
+    const int choice = static_cast<int>(settings.values[kSettingMonitors]);
+    SaverPlan plan = PlanSaverPanes(monitors.rects, monitors.count, monitors.primary, choice, panes);
+    int prepared = PrepareSaverPicture(plan.canvasWidth, plan.canvasHeight, settings);
+    if (choice == kMonitorsSpan && (prepared != kExitNormal || !art.dibSection)) {
+        // Monitors far apart can make one picture across them too big to have; the
+        // screens are still covered, each with the same picture.
+        ReleaseSaverPicture();
+        plan = PlanSaverPanes(monitors.rects, monitors.count, monitors.primary, kMonitorsSame, panes);
+        prepared = PrepareSaverPicture(plan.canvasWidth, plan.canvasHeight, settings);
+    }
     if (prepared != kExitNormal) return prepared;
     RegisterSaverClass(instance);
     if (!OpenPaneWindows(instance, plan.paneCount)) {

@@ -43,6 +43,15 @@ for way in key click wheel; do
     saver_expect_end "a $way"
 done
 
+# Another application coming to the front ends it too.
+saver_start_full
+(cd "$E2E_WORK" && exec bash "$E2E_ROOT/scripts/wine-run.sh" "$(dirname "$SAVER_EXE")/huemix.exe" --windowed) \
+    >>"$E2E_WORK/other.log" 2>&1 &
+other=$!
+saver_expect_end "another application's window"
+E2E_HUEMIX_PID="$other"  # the trap ends it, and so does e2e_stop_huemix
+e2e_stop_huemix
+
 e2e_start_huemix /a
 saver_expect_end "/a"
 e2e_pass
