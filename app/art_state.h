@@ -32,6 +32,7 @@ struct ArtState {
     double zoomCentreX = -0.7435;
     double zoomCentreY = 0.1314;
     double zoomHalfHeight = 1.4;
+    int32_t drawingThreads = 0;  // threads a picture is drawn by; 0: one per logical processor
 
     // ---- run-time state, zero when the program starts ----
     int32_t canvasWidth = 0;

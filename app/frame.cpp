@@ -37,7 +37,7 @@ void MapCanvasEightAtOnce(const uint8_t* src, const uint32_t* pal, uint32_t* dst
 
 void MapCanvas(size_t n) {
 #if HUEMIX_VECTOR_KERNELS
-    if (ActiveKernel() != kKernelPlain) {
+    if (KernelFor(kUserCompose) != kKernelPlain) {
         MapCanvasEightAtOnce(art.canvas, art.palette, art.dibPixels, n);
         return;
     }

@@ -1,11 +1,18 @@
 // huemix-bench: times the drawing modes, frames of the Mandelbrot zoom and the frame
 // composition at one Canvas size on one thread, and prints one line per figure,
-// NAME WxH MEDIAN_MS. Every repetition of a figure draws the very same picture: the
+// NAME WxH MEDIAN_MS PATH, after a line naming the processor. Every repetition of a figure draws the very same picture: the
 // random state is set to the seed before each one.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
+
+#if defined(__x86_64__) || defined(_M_X64)
+#include <xmmintrin.h>
+#define HUEMIX_HAVE_MXCSR 1
+#else
+#define HUEMIX_HAVE_MXCSR 0
+#endif
 
 #include "app/art_state.h"
 #include "app/frame.h"
@@ -13,12 +20,52 @@
 #include "bench/bench_options.h"
 #include "modes/canvas.h"
 #include "modes/modes.h"
+#include "modes/processor.h"
 #include "modes/random_source.h"
 #include "modes/vector_kernel.h"
 #include "palette/presets.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
+
+// --flush-subnormals: the MXCSR bits for flush-to-zero (15) and denormals-are-zero (6),
+// set for the timed work only. Pictures drawn so are not the program's.
+bool flushSubnormals = false;
+
+struct FlushScope {
+    unsigned saved = 0;
+};
+
+FlushScope BeginTimedWork() {
+    FlushScope scope;
+#if HUEMIX_HAVE_MXCSR
+    scope.saved = _mm_getcsr();
+    if (flushSubnormals) _mm_setcsr(scope.saved | 0x8040u);
+#endif
+    return scope;
+}
+
+void EndTimedWork(const FlushScope& scope) {
+#if HUEMIX_HAVE_MXCSR
+    _mm_setcsr(scope.saved);
+#else
+    (void)scope;
+#endif
+}
+
+// The code path each figure's picture takes; "plain" for modes that have only one.
+const char* PathOfFigure(int figure) {
+    if (figure == 0) return KernelName(KernelFor(kUserSplash));
+    if (figure == 1) return KernelName(KernelFor(kUserPlasma));
+    if (figure == 3) return KernelName(KernelFor(kUserPhyllotaxis));
+    if (figure == 5) return KernelName(KernelFor(kUserReaction));
+    if (figure >= kBenchFirstZoomFigure && figure < kBenchFirstZoomFigure + kBenchZoomFrameCount) {
+        return KernelName(KernelFor(kUserZoom));
+    }
+    if (figure == kBenchFigureCount - 2) return KernelName(KernelFor(kUserBuddhabrot));
+    if (figure == kBenchFigureCount - 1) return KernelName(KernelFor(kUserCompose));
+    return "plain";
+}
 
 double MillisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -31,7 +78,9 @@ double Median(std::vector<double> values) {
 }
 
 void PrintFigure(const char* name, double ms) {
-    std::printf("%s %dx%d %.3f\n", name, art.canvasWidth, art.canvasHeight, ms);
+    const int figure = FindBenchFigure(name);
+    std::printf("%s %dx%d %.3f %s\n", name, art.canvasWidth, art.canvasHeight, ms,
+                PathOfFigure(figure >= 0 ? figure : FindBenchFigure("reaction-diffusion")));
     std::fflush(stdout);
 }
 
@@ -40,9 +89,11 @@ double TimeMode(int mode, uint32_t seed, int reps) {
     std::vector<double> times;
     for (int r = 0; r < reps; ++r) {
         art.randomState = seed;
+        const FlushScope scope = BeginTimedWork();
         const Clock::time_point start = Clock::now();
         SelectMode(mode);
         times.push_back(MillisecondsSince(start));
+        EndTimedWork(scope);
     }
     return Median(times);
 }
@@ -92,9 +143,11 @@ void BenchZoom(const BenchOptions& options) {
             art.zoomCentreX = centreX;
             art.zoomCentreY = centreY;
             art.randomState = state;
+            const FlushScope scope = BeginTimedWork();
             const Clock::time_point start = Clock::now();
             DrawMandelbrotZoom();
             times.push_back(MillisecondsSince(start));
+            EndTimedWork(scope);
         }
         PrintFigure(BenchFigureNames[figure], Median(times));
     }
@@ -110,9 +163,11 @@ void BenchCompose(const BenchOptions& options, uint32_t* frame) {
     constexpr int kBatch = 20;
     ComposeFrame();
     for (int r = 0; r < options.reps; ++r) {
+        const FlushScope scope = BeginTimedWork();
         const Clock::time_point start = Clock::now();
         for (int i = 0; i < kBatch; ++i) ComposeFrame();
         times.push_back(MillisecondsSince(start) / kBatch);
+        EndTimedWork(scope);
     }
     art.dibPixels = nullptr;
     PrintFigure("compose", Median(times));
@@ -142,8 +197,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "huemix-bench: no memory for a %dx%d canvas\n", options.width, options.height);
         return 1;
     }
+    flushSubnormals = options.flushSubnormals != 0;
+    std::printf("# processor: %s, %s\n", ProcessorVendor(), ProcessorModel());
+    if (flushSubnormals) {
+        std::printf("# flush-to-zero and denormals-are-zero on while timing: a measuring aid, the pictures are not the program's\n");
+    }
     std::vector<uint32_t> frame(static_cast<size_t>(art.canvasWidth) * art.canvasHeight);
     art.randomState = options.seed;
+    art.drawingThreads = options.threads;
     NewPalette();
 
     // Modes 0..7 in figure order; the zoom frames, the Buddhabrot and the composition follow.

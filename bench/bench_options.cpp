@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "modes/workers.h"
+
 const char* const BenchFigureNames[kBenchFigureCount] = {
     "splash",         "plasma",         "voronoi",        "phyllotaxis",  "string-art",
     "reaction-diffusion", "landscape",  "squares",        "zoom-frame-1", "zoom-frame-200",
@@ -23,6 +25,9 @@ const char* const BenchUsage =
     "                squares, zoom-frame-N (N = 1, 200, 400, 600, 740), buddhabrot, compose\n"
     "  --kernel K    force a code path: plain, sse2, avx2, avx512\n"
     "  --seeds K     reaction-diffusion pictures from seeds S .. S+K-1 (default 1)\n"
+    "  --threads N   draw on N threads, 1..64 (default: one per logical processor)\n"
+    "  --flush-subnormals  time with flush-to-zero and denormals-are-zero on: a measuring\n"
+    "                aid that shows what subnormal numbers cost; the pictures differ\n"
     "Prints one line per figure, NAME WxH MEDIAN_MS. With --seeds above 1 the\n"
     "reaction-diffusion figure is the median over the seeds, and a further line\n"
     "reaction-diffusion-worst WxH MS gives the slowest seed's figure.\n";
@@ -104,8 +109,13 @@ int FindBenchFigure(const char* name) {
 const char* ParseBenchOptions(int argc, const char* const* argv, BenchOptions* options) {
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
+        if (Is(option, "--flush-subnormals")) {
+            options->flushSubnormals = 1;
+            continue;
+        }
         if (!Is(option, "--size") && !Is(option, "--reps") && !Is(option, "--seed") &&
-            !Is(option, "--only") && !Is(option, "--kernel") && !Is(option, "--seeds")) {
+            !Is(option, "--only") && !Is(option, "--kernel") && !Is(option, "--seeds") &&
+            !Is(option, "--threads")) {
             return Problem("unknown option", option);
         }
         if (i + 1 >= argc) return Problem("no value after", option);
@@ -125,6 +135,9 @@ const char* ParseBenchOptions(int argc, const char* const* argv, BenchOptions* o
         } else if (Is(option, "--kernel")) {
             if (!ParseKernelName(value, &options->kernel)) return "--kernel wants plain, sse2, avx2 or avx512";
             options->kernelForced = 1;
+        } else if (Is(option, "--threads")) {
+            if (!ParseNumber(value, 1, kMaxDrawingThreads, &number)) return "--threads wants a number 1..64";
+            options->threads = static_cast<int32_t>(number);
         } else {
             if (!ParseNumber(value, 1, kMaxSeeds, &number)) return "--seeds wants a number 1..10000";
             options->seeds = static_cast<int32_t>(number);

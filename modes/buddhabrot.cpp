@@ -193,6 +193,6 @@ void RenderBuddhabrotCounting(HitCounting counting, int64_t samples) {
     ArtFree(counts);
 }
 
-void RenderBuddhabrot(int64_t samples) { RenderBuddhabrotCounting(CountingFor(ActiveKernel()), samples); }
+void RenderBuddhabrot(int64_t samples) { RenderBuddhabrotCounting(CountingFor(KernelFor(kUserBuddhabrot)), samples); }
 
 void DrawBuddhabrot() { RenderBuddhabrot(BuddhabrotSampleCount(art.detailScale)); }

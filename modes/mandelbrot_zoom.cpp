@@ -12,14 +12,15 @@
 #include "app/memory.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
+#include "modes/workers.h"
 
 namespace {
 constexpr double kShrinkPerFrame = 0.96;
 constexpr double kDepthLimit = 1e-13;  // doubles lose the picture not far below this
 
 // The reference: every cell on its own.
-void RenderCellsPlain(const ZoomCells& view) {
-    for (int row = 0; row < view.height; ++row) {
+void RenderCellsPlain(const ZoomCells& view, int firstRow, int endRow) {
+    for (int row = firstRow; row < endRow; ++row) {
         const double pi = (row - view.height * 0.5) * view.step + view.centreY;
         uint8_t* out = view.cells + static_cast<size_t>(row) * view.width;
         for (int col = 0; col < view.width; ++col) {
@@ -51,13 +52,13 @@ void EnlargeRow(uint8_t* row, const uint8_t* source, int w, int bw) {
     }
 }
 
-// Nearest-neighbour enlargement of the reduced image over the whole Canvas. Rows that
-// show the same buffer row are copies of the first one.
-void EnlargeOntoCanvas(const uint8_t* buffer, int bw, int bh) {
+// Nearest-neighbour enlargement of the reduced image over Canvas rows firstRow ..
+// endRow - 1. Rows that show the same buffer row are copies of the first one.
+void EnlargeOntoCanvas(const uint8_t* buffer, int bw, int bh, int firstRow, int endRow) {
     const int w = art.canvasWidth;
     const int h = art.canvasHeight;
     int previous = -1;
-    for (int y = 0; y < h; ++y) {
+    for (int y = firstRow; y < endRow; ++y) {
         int sy = static_cast<int>(static_cast<int64_t>(y) * bh / h);
         if (sy > bh - 1) sy = bh - 1;
         uint8_t* row = art.canvas + static_cast<size_t>(y) * w;
@@ -68,6 +69,27 @@ void EnlargeOntoCanvas(const uint8_t* buffer, int bw, int bh) {
             previous = sy;
         }
     }
+}
+
+// Buffer rows and Canvas rows per piece of work handed to the drawing threads: small
+// enough that the pieces balance, large enough that the vector loops' start and end
+// cost little.
+constexpr int kCellRowsPerPiece = 4;
+constexpr int kCanvasRowsPerPiece = 32;
+
+struct ZoomFrame {
+    ZoomCells view;
+    ZoomCellPath path;
+};
+
+void CellRows(void* context, int from, int to, int) {
+    const ZoomFrame& frame = *static_cast<const ZoomFrame*>(context);
+    RenderZoomCellRows(frame.view, frame.path, from, to);
+}
+
+void CanvasRows(void* context, int from, int to, int) {
+    const ZoomFrame& frame = *static_cast<const ZoomFrame*>(context);
+    EnlargeOntoCanvas(frame.view.cells, frame.view.width, frame.view.height, from, to);
 }
 }  // namespace
 
@@ -128,19 +150,21 @@ ZoomCellPath ZoomCellPathOf(VectorKernel kernel) {
     return kZoomCellsPlain;
 }
 
-void RenderZoomCells(const ZoomCells& view, ZoomCellPath path) {
+void RenderZoomCells(const ZoomCells& view, ZoomCellPath path) { RenderZoomCellRows(view, path, 0, view.height); }
+
+void RenderZoomCellRows(const ZoomCells& view, ZoomCellPath path, int firstRow, int endRow) {
     if (!ZoomCellPathAvailable(path) || view.limit < 1 || view.limit > kZoomLanesMaxLimit) {
         path = kZoomCellsPlain;
     }
     switch (path) {
-        case kZoomCellsPlain: RenderCellsPlain(view); return;
+        case kZoomCellsPlain: RenderCellsPlain(view, firstRow, endRow); return;
 #if HUEMIX_VECTOR_KERNELS
-        case kZoomCellsSse2: RenderZoomCellsSse2(view); return;
-        case kZoomCellsAvx2: RenderZoomCellsAvx2(view); return;
-        case kZoomCellsAvx512: RenderZoomCellsAvx512(view); return;
-        case kZoomCellsAvx512OnAvx2: RenderZoomCellsAvx512OnAvx2(view); return;
+        case kZoomCellsSse2: RenderZoomCellsSse2(view, firstRow, endRow); return;
+        case kZoomCellsAvx2: RenderZoomCellsAvx2(view, firstRow, endRow); return;
+        case kZoomCellsAvx512: RenderZoomCellsAvx512(view, firstRow, endRow); return;
+        case kZoomCellsAvx512OnAvx2: RenderZoomCellsAvx512OnAvx2(view, firstRow, endRow); return;
 #else
-        default: RenderCellsPlain(view); return;
+        default: RenderCellsPlain(view, firstRow, endRow); return;
 #endif
     }
 }
@@ -178,7 +202,8 @@ void DrawMandelbrotZoom() {
     view.step = art.zoomHalfHeight / (bh * 0.5);
     view.centreX = art.zoomCentreX;
     view.centreY = art.zoomCentreY;
-    RenderZoomCells(view, ZoomCellPathOf(ActiveKernel()));
-    EnlargeOntoCanvas(art.zoomBuffer, bw, bh);
+    ZoomFrame frame{view, ZoomCellPathOf(KernelFor(kUserZoom))};
+    RunRows(CellRows, &frame, bh, kCellRowsPerPiece);
+    RunRows(CanvasRows, &frame, art.canvasHeight, kCanvasRowsPerPiece);
     AdvanceZoom();
 }

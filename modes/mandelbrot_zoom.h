@@ -50,3 +50,7 @@ ZoomCellPath ZoomCellPathOf(VectorKernel kernel);
 
 // Computes every cell by the path (the plain one when it is not available).
 void RenderZoomCells(const ZoomCells& view, ZoomCellPath path);
+
+// The same for rows firstRow .. endRow - 1 only: each cell's bytes do not depend on
+// which rows are computed together.
+void RenderZoomCellRows(const ZoomCells& view, ZoomCellPath path, int firstRow, int endRow);

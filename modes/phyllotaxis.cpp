@@ -71,7 +71,7 @@ void DrawPhyllotaxis() {
     int r = static_cast<int>(spacing * kDotOfSpacing);
     if (r < 1) r = 1;
 
-    if (ActiveKernel() == kKernelPlain) {
+    if (KernelFor(kUserPhyllotaxis) == kKernelPlain) {
         DiscPlain(w, h, cx, cy, radius);
     } else {
         DiscMirrored(w, h, cx, cy, radius);

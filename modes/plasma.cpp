@@ -2,6 +2,7 @@
 // summed and mapped onto the cycling ring.
 #include "modes/plasma.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "modes/plasma_sine.h"
 #include "modes/random_source.h"
 #include "modes/vector_kernel.h"
+#include "modes/workers.h"
 
 namespace {
 // The diagonal wave depends on x + y alone, so each of its sines is taken once per
@@ -131,7 +133,7 @@ int64_t PlainRowFunction(const PlasmaRow& row, int w, double) { return PlainRow(
 
 RowFunction ChooseRow() {
 #if HUEMIX_VECTOR_KERNELS
-    switch (ActiveKernel()) {
+    switch (KernelFor(kUserPlasma)) {
         case kKernelSse2: return Sse2Row;
         case kKernelAvx2: return Avx2Row;
         case kKernelAvx512: return Avx512Row;
@@ -141,6 +143,33 @@ RowFunction ChooseRow() {
     return PlainRowFunction;
 }
 
+// Rows per piece of work handed to the drawing threads.
+constexpr int kRowsPerPiece = 4;
+
+struct PlasmaPicture {
+    const PlasmaWaves* waves;
+    double margin;
+    RowFunction paintRow;
+    bool tabled;
+    std::atomic<int64_t> recomputed;
+};
+
+void PaintRowRange(void* context, int from, int to, int) {
+    PlasmaPicture& picture = *static_cast<PlasmaPicture*>(context);
+    const PlasmaWaves& waves = *picture.waves;
+    const int w = art.canvasWidth;
+    int64_t recomputed = 0;
+    for (int y = from; y < to; ++y) {
+        const double fy = y;
+        // The row terms once per row.
+        const PlasmaRow row = {&waves, y, (fy - waves.y1) * (fy - waves.y1), (fy - waves.y2) * (fy - waves.y2),
+                               (fy - waves.y3) * (fy - waves.y3), picture.tabled,
+                               art.canvas + static_cast<size_t>(y) * w};
+        recomputed += picture.paintRow(row, w, picture.margin);
+    }
+    picture.recomputed.fetch_add(recomputed, std::memory_order_relaxed);
+}
+
 int64_t PaintRows(const PlasmaWaves& waves, double margin, RowFunction paintRow) {
     const int w = art.canvasWidth;
     const int h = art.canvasHeight;
@@ -148,16 +177,9 @@ int64_t PaintRows(const PlasmaWaves& waves, double margin, RowFunction paintRow)
     if (tabled) {
         for (int i = 0; i < w + h - 1; ++i) diagonalSine[i] = std::sin(static_cast<double>(i) * waves.f4);
     }
-    int64_t recomputed = 0;
-    for (int y = 0; y < h; ++y) {
-        const double fy = y;
-        // The row terms once per row.
-        const PlasmaRow row = {&waves, y, (fy - waves.y1) * (fy - waves.y1), (fy - waves.y2) * (fy - waves.y2),
-                               (fy - waves.y3) * (fy - waves.y3), tabled,
-                               art.canvas + static_cast<size_t>(y) * w};
-        recomputed += paintRow(row, w, margin);
-    }
-    return recomputed;
+    PlasmaPicture picture{&waves, margin, paintRow, tabled, {0}};
+    RunRows(PaintRowRange, &picture, h, kRowsPerPiece);
+    return picture.recomputed.load(std::memory_order_relaxed);
 }
 }  // namespace
 

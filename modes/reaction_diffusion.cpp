@@ -109,7 +109,7 @@ void ReactionStep(const float* u, const float* v, float* nu, float* nv, int gw, 
 
 void ReactionSteps(float* u, float* v, float* scratchU, float* scratchV, int gw, int gh,
                    int steps, float feed, float feedPlusKill) {
-    ReactionStepsWith(ReactionRowFor(ActiveKernel()), u, v, scratchU, scratchV, gw, gh, steps,
+    ReactionStepsWith(ReactionRowFor(KernelFor(kUserReaction)), u, v, scratchU, scratchV, gw, gh, steps,
                       feed, feedPlusKill);
 }
 
@@ -139,7 +139,12 @@ void ReactionStepsWith(ReactionRowFunction stepRow, float* u, float* v, float* s
 }
 
 int ReactionIndex(float v) {
-    if (!(v > 0.0f)) v = 0.0f;  // negative, and NaN should the model ever blow up
+    // Zeros, subnormals and negatives all give index 1; told apart by their bits, so
+    // that the many subnormals of a faded pattern never reach the floating-point unit.
+    int32_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    if (bits < 0x00800000) return 1;
+    if (!(v > 0.0f)) v = 0.0f;  // NaN should the model ever blow up
     if (v > 1.0f) v = 1.0f;
     const int index = 1 + static_cast<int>(254.0f * v);
     return index > 255 ? 255 : index;

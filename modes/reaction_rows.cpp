@@ -1,7 +1,9 @@
-// Row loops of the reaction-diffusion step: the plain reference and one width-generic
-// vector loop compiled for 128-, 256- and 512-bit vectors.
+// Row loops of the reaction-diffusion step: the plain reference, and one width-generic
+// vector loop, which never meets a subnormal number, compiled for 128-, 256- and 512-bit
+// vectors.
 #include "modes/reaction_rows.h"
 
+#include "modes/reaction_lanes.h"
 
 namespace {
 constexpr float kDiffusionU = 0.16f;
@@ -23,49 +25,13 @@ HUEMIX_ALWAYS_INLINE void StepCell(const float* un, const float* uc, const float
 }
 
 #if HUEMIX_VECTOR_KERNELS
-// Vector values passed and returned change the calling convention; the helpers below
-// are always inlined into one code path, so no call ever passes one.
-#pragma GCC diagnostic ignored "-Wpsabi"
-
-template <int kLanes>
-struct Lanes {
-    typedef float Floats __attribute__((vector_size(4 * kLanes)));
-};
-
-// The vector of floats at p, any float's address. Copied rather than dereferenced: a
-// vector type's own alignment is its size, which a row position does not have, and
-// not every compiler lowers the alignment of a dependent typedef.
-template <int kLanes>
-HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::Floats At(const float* p) {
-    typename Lanes<kLanes>::Floats v;
-    __builtin_memcpy(&v, p, sizeof v);
-    return v;
-}
-
-template <int kLanes>
-HUEMIX_ALWAYS_INLINE void Put(float* p, const typename Lanes<kLanes>::Floats& v) {
-    __builtin_memcpy(p, &v, sizeof v);
-}
-
-// kLanes cells from column col on, to the very values of StepCell.
-template <int kLanes>
-HUEMIX_ALWAYS_INLINE void StepLanes(const float* un, const float* uc, const float* us,
-                                    const float* vn, const float* vc, const float* vs, float* uo,
-                                    float* vo, int col, float feed, float feedPlusKill) {
-    using F = typename Lanes<kLanes>::Floats;
-    const F cu = At<kLanes>(uc + col);
-    const F cv = At<kLanes>(vc + col);
-    const F lu = ((At<kLanes>(uc + col - 1) + At<kLanes>(uc + col + 1)) + At<kLanes>(un + col)) +
-                 At<kLanes>(us + col) - 4.0f * cu;
-    const F lv = ((At<kLanes>(vc + col - 1) + At<kLanes>(vc + col + 1)) + At<kLanes>(vn + col)) +
-                 At<kLanes>(vs + col) - 4.0f * cv;
-    const F q = cu * cv * cv;
-    Put<kLanes>(uo + col, ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu));
-    Put<kLanes>(vo + col, ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv);
-}
+using reaction_lanes::Stencil;
+using reaction_lanes::StepLanes;
 
 // A whole row: vectors from column 1 on, and a last vector ending at column gw - 2 that
 // may overlap the one before it (those cells are computed twice, to the same values).
+// A row narrower than one vector is computed in a padded copy, so that it too takes the
+// routes that never meet a subnormal.
 template <int kLanes>
 HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const float* us,
                                        const float* vn, const float* vc, const float* vs,
@@ -73,15 +39,19 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
                                        float feedPlusKill) {
     const int last = gw - 1 - kLanes;
     if (last < 1) {
-        for (int col = 1; col < gw - 1; ++col) {
-            StepCell(un, uc, us, vn, vc, vs, uo, vo, col, feed, feedPlusKill);
-        }
+        constexpr int kPadded = kLanes + 2;
+        float rows[8][kPadded] = {};
+        const float* in[6] = {un, uc, us, vn, vc, vs};
+        for (int r = 0; r < 6; ++r) __builtin_memcpy(rows[r], in[r], gw * sizeof(float));
+        const Stencil padded{rows[0], rows[1], rows[2], rows[3], rows[4], rows[5]};
+        StepLanes<kLanes>(padded, rows[6], rows[7], 1, feed, feedPlusKill);
+        __builtin_memcpy(uo + 1, rows[6] + 1, (gw - 2) * sizeof(float));
+        __builtin_memcpy(vo + 1, rows[7] + 1, (gw - 2) * sizeof(float));
         return;
     }
-    for (int col = 1; col < last; col += kLanes) {
-        StepLanes<kLanes>(un, uc, us, vn, vc, vs, uo, vo, col, feed, feedPlusKill);
-    }
-    StepLanes<kLanes>(un, uc, us, vn, vc, vs, uo, vo, last, feed, feedPlusKill);
+    const Stencil s{un, uc, us, vn, vc, vs};
+    for (int col = 1; col < last; col += kLanes) StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+    StepLanes<kLanes>(s, uo, vo, last, feed, feedPlusKill);
 }
 
 void StepRowSse2(const float* un, const float* uc, const float* us, const float* vn,

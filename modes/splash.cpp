@@ -75,7 +75,7 @@ void DrawSplash() {
     const double cx = w * 0.5;
     const double cy = h * 0.5;
     const double radius = std::sqrt(cx * cx + cy * cy);  // the half-diagonal
-    if (ActiveKernel() == kKernelPlain) {
+    if (KernelFor(kUserSplash) == kKernelPlain) {
         GradientPlain(w, h, cx, cy, radius);
     } else {
         GradientMirrored(w, h, cx, cy, radius);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "modes/processor.h"
+
 namespace {
 const char* const kKernelNames[kKernelCount] = {"plain", "sse2", "avx2", "avx512"};
 
@@ -67,6 +69,26 @@ bool ForceKernel(VectorKernel kernel) {
 }
 
 void ResetKernel() { kernelForced = false; }
+
+VectorKernel DefaultKernelFor(KernelUser user, VectorKernel best, bool intel) {
+    if (best != kKernelAvx512) return best;
+    // Measured on an Intel Xeon (family 6 model 167): the 512-bit loops win for these,
+    // and lose for the others (see docs/performance.md).
+    const bool wideWins = user == kUserReaction || user == kUserZoom;
+    return intel && wideWins ? kKernelAvx512 : kKernelAvx2;
+}
+
+VectorKernel KernelFor(KernelUser user) {
+    if (kernelForced) return forcedKernel;
+    static VectorKernel chosen[kKernelUserCount];
+    static bool known[kKernelUserCount];
+    if (user < 0 || user >= kKernelUserCount) return BestKernel();
+    if (!known[user]) {
+        chosen[user] = DefaultKernelFor(user, BestKernel(), ProcessorMakerOf() == kMakerIntel);
+        known[user] = true;
+    }
+    return chosen[user];
+}
 
 const char* KernelName(VectorKernel kernel) {
     if (kernel < kKernelPlain || kernel >= kKernelCount) return "?";

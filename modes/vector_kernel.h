@@ -5,8 +5,8 @@
 //   sse2    128-bit vectors, which every x86-64 processor has;
 //   avx2    256-bit vectors;
 //   avx512  512-bit vectors.
-// The best path the processor and the system support is chosen at start; tests and the
-// benchmark can force any available one.
+// Each mode takes the path measured fastest for it on its kind of processor (the widest
+// is not always the fastest); tests and the benchmark can force any available one.
 #pragma once
 
 enum VectorKernel : int { kKernelPlain = 0, kKernelSse2 = 1, kKernelAvx2 = 2, kKernelAvx512 = 3 };
@@ -39,6 +39,28 @@ VectorKernel BestKernel();
 
 // The path the loops take now: the best one unless another was forced.
 VectorKernel ActiveKernel();
+
+// The users of the vector paths, each of which gets its own path.
+enum KernelUser : int {
+    kUserSplash = 0,
+    kUserPlasma,
+    kUserPhyllotaxis,
+    kUserReaction,
+    kUserZoom,
+    kUserBuddhabrot,
+    kUserCompose,
+    kKernelUserCount
+};
+
+// The path a user takes: the forced one if a path was forced, else the fastest measured
+// for it on this processor (DefaultKernelFor).
+VectorKernel KernelFor(KernelUser user);
+
+// The fastest path measured for a user on a processor whose best available path is
+// `best`, made by `intel` (true) or another maker. AVX-512 is taken only where it was
+// timed faster than AVX2 on an Intel processor that has it; no other maker's AVX-512 has
+// been timed, so there the 256-bit path is used.
+VectorKernel DefaultKernelFor(KernelUser user, VectorKernel best, bool intel);
 
 // Forces an available path (false, and nothing changes, when it is not available).
 bool ForceKernel(VectorKernel kernel);

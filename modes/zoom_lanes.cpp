@@ -199,18 +199,19 @@ HUEMIX_ALWAYS_INLINE void RefillGroups(GroupSet<Lanes, Count>& set, CellStream& 
     }
 }
 
-// The whole buffer, Groups groups of Lanes cells at a time. kStepsPerCheck iterations run
+// Rows firstRow .. endRow - 1 of the buffer, Groups groups of Lanes cells at a time. kStepsPerCheck iterations run
 // between looks at the groups, so where the limit is no multiple of it a lane may run a
 // few more than limit: a count above limit is inside all the same, as after limit.
 template <int Lanes, int Groups>
-HUEMIX_ALWAYS_INLINE void RenderCells(const ZoomCells& view) {
+HUEMIX_ALWAYS_INLINE void RenderCells(const ZoomCells& view, int firstRow, int endRow) {
     CellStream stream;
     stream.view = view;
-    stream.total = view.width * view.height;
+    stream.view.cells = view.cells + static_cast<size_t>(firstRow) * view.width;  // cell 0 of the stream
+    stream.total = view.width * (endRow - firstRow);
     stream.next = 0;
-    stream.row = 0;
+    stream.row = firstRow;
     stream.col = 0;
-    stream.rowPi = RowPi(view, 0);
+    stream.rowPi = RowPi(view, firstRow);
     stream.live = 0;
     for (int k = 0; k < view.limit + kStepsPerCheck; ++k) {
         const int count = k < view.limit ? k : view.limit;
@@ -228,17 +229,20 @@ HUEMIX_ALWAYS_INLINE void RenderCells(const ZoomCells& view) {
 
 #define HUEMIX_FLATTEN __attribute__((flatten))
 
-HUEMIX_FLATTEN void RenderZoomCellsSse2(const ZoomCells& view) { RenderCells<2, 5>(view); }
-
-HUEMIX_TARGET_AVX2 HUEMIX_FLATTEN void RenderZoomCellsAvx2(const ZoomCells& view) {
-    RenderCells<4, 4>(view);
+HUEMIX_FLATTEN void RenderZoomCellsSse2(const ZoomCells& view, int firstRow, int endRow) {
+    RenderCells<2, 5>(view, firstRow, endRow);
 }
 
-HUEMIX_TARGET_AVX512 HUEMIX_FLATTEN void RenderZoomCellsAvx512(const ZoomCells& view) {
-    RenderCells<8, 3>(view);
+HUEMIX_TARGET_AVX2 HUEMIX_FLATTEN void RenderZoomCellsAvx2(const ZoomCells& view, int firstRow, int endRow) {
+    RenderCells<4, 4>(view, firstRow, endRow);
 }
 
-HUEMIX_TARGET_AVX2 HUEMIX_FLATTEN void RenderZoomCellsAvx512OnAvx2(const ZoomCells& view) {
-    RenderCells<8, 3>(view);
+HUEMIX_TARGET_AVX512 HUEMIX_FLATTEN void RenderZoomCellsAvx512(const ZoomCells& view, int firstRow, int endRow) {
+    RenderCells<8, 3>(view, firstRow, endRow);
+}
+
+HUEMIX_TARGET_AVX2 HUEMIX_FLATTEN void RenderZoomCellsAvx512OnAvx2(const ZoomCells& view, int firstRow,
+                                                                    int endRow) {
+    RenderCells<8, 3>(view, firstRow, endRow);
 }
 #endif

@@ -10,10 +10,11 @@
 constexpr int kZoomLanesMaxLimit = 255;
 
 #if HUEMIX_VECTOR_KERNELS
-void RenderZoomCellsSse2(const ZoomCells& view);
-void RenderZoomCellsAvx2(const ZoomCells& view);
-void RenderZoomCellsAvx512(const ZoomCells& view);
+// Each computes rows firstRow .. endRow - 1 of the view's cells.
+void RenderZoomCellsSse2(const ZoomCells& view, int firstRow, int endRow);
+void RenderZoomCellsAvx2(const ZoomCells& view, int firstRow, int endRow);
+void RenderZoomCellsAvx512(const ZoomCells& view, int firstRow, int endRow);
 // The AVX-512 code built for AVX2, each 512-bit vector split in two: lets the 8-point
 // loop be checked on processors without AVX-512.
-void RenderZoomCellsAvx512OnAvx2(const ZoomCells& view);
+void RenderZoomCellsAvx512OnAvx2(const ZoomCells& view, int firstRow, int endRow);
 #endif
