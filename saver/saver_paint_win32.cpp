@@ -22,13 +22,15 @@ bool ClientSize(HWND window, int32_t* cw, int32_t* ch) {
     return *cw > 0 && *ch > 0;
 }
 
-// The frame selected into a memory DC for the copy, then put back.
-template <typename Copy>
-void WithFrame(HDC dc, Copy copy) {
+// A memory DC with the frame selected into it, or null; FrameDone puts back what the
+// frame replaced and deletes it.
+HDC FrameDC(HDC dc, HGDIOBJ* kept) {
     HDC frame = CreateCompatibleDC(dc);
-    if (!frame) return;
-    HGDIOBJ kept = SelectObject(frame, static_cast<HGDIOBJ>(art.dibSection));
-    copy(frame);
+    if (frame) *kept = SelectObject(frame, static_cast<HGDIOBJ>(art.dibSection));
+    return frame;
+}
+
+void FrameDone(HDC frame, HGDIOBJ kept) {
     SelectObject(frame, kept);
     DeleteDC(frame);
 }
@@ -49,15 +51,17 @@ void PaintSaverFrame(HWND window, HDC dc, ArtRect source) {
     ArtRect bars[kMaxBars];
     const int count = LetterboxBars(fit, cw, ch, bars);
     for (int i = 0; i < count; ++i) FillBlack(dc, bars[i]);
-    WithFrame(dc, [&](HDC frame) {
-        if (fit.unscaled) {
-            BitBlt(dc, 0, 0, sw, sh, frame, source.left, source.top, SRCCOPY);
-        } else {
-            // Dropping pixels keeps the colours exact and costs little at full screen.
-            SetStretchBltMode(dc, COLORONCOLOR);
-            StretchBlt(dc, fit.x0, fit.y0, fit.dw, fit.dh, frame, source.left, source.top, sw, sh, SRCCOPY);
-        }
-    });
+    HGDIOBJ kept = nullptr;
+    HDC frame = FrameDC(dc, &kept);
+    if (!frame) return;
+    if (fit.unscaled) {
+        BitBlt(dc, 0, 0, sw, sh, frame, source.left, source.top, SRCCOPY);
+    } else {
+        // Dropping pixels keeps the colours exact and costs little at full screen.
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, fit.x0, fit.y0, fit.dw, fit.dh, frame, source.left, source.top, sw, sh, SRCCOPY);
+    }
+    FrameDone(frame, kept);
 }
 
 void PaintSaverPreview(HWND window, HDC dc) {
@@ -68,10 +72,12 @@ void PaintSaverPreview(HWND window, HDC dc) {
         FillBlack(dc, {0, 0, cw, ch});
         return;
     }
-    WithFrame(dc, [&](HDC frame) {
-        // Averaging shrinks the picture smoothly instead of dropping whole lines of it.
-        SetStretchBltMode(dc, HALFTONE);
-        SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, 0, 0, cw, ch, frame, 0, 0, art.canvasWidth, art.canvasHeight, SRCCOPY);
-    });
+    HGDIOBJ kept = nullptr;
+    HDC frame = FrameDC(dc, &kept);
+    if (!frame) return;
+    // Averaging shrinks the picture smoothly instead of dropping whole lines of it.
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, 0, 0, cw, ch, frame, 0, 0, art.canvasWidth, art.canvasHeight, SRCCOPY);
+    FrameDone(frame, kept);
 }

@@ -125,15 +125,18 @@ void RegisterSaverClass(HINSTANCE instance) {
     RegisterClassExA(&windowClass);
 }
 
+// One window per pane; false when not a single one could be opened.
 bool OpenPaneWindows(HINSTANCE instance, int count) {
     for (int i = 0; i < count; ++i) {
         const ArtRect& m = panes[i].monitor;
         HWND window = CreateWindowExA(WS_EX_TOPMOST, kClassName, kWindowTitle, WS_POPUP | WS_VISIBLE, m.left,
                                       m.top, m.right - m.left, m.bottom - m.top, nullptr, nullptr, instance,
                                       nullptr);
-        if (!window) return false;
+        if (!window) continue;  // the other monitors are still covered
         SetWindowLongPtrA(window, GWLP_USERDATA, i);
         saverWindows[saverWindowCount++] = window;
+        // Black at once, while the first picture is drawn.
+        UpdateWindow(window);
     }
     return saverWindowCount > 0;
 }

@@ -6,7 +6,8 @@
  * Each round opens a borderless window of 152 x 112 at (40, 40), starts "SAVER /p
  * <its handle>", waits for a child window of the saver's process that fills the client
  * area, keeps the window SHOW_MS milliseconds (the test captures the screen then),
- * destroys it and waits up to 2 s for the saver to end. One line per step on stdout;
+ * destroys it and waits up to 2 s for the saver to end. First it prints the saver's
+ * name, its string resource 1, as "name: ...". One line per step on stdout;
  * exit code 0 when every round went so, 1 otherwise (a saver left running is ended). */
 #include <windows.h>
 #include <stdio.h>
@@ -114,6 +115,12 @@ int main(int argc, char** argv) {
     windowClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
     windowClass.lpszClassName = "HuemixPreviewHost";
     RegisterClassA(&windowClass);
+    /* The name the system's list shows: string 1 of the saver, read as the list reads it. */
+    HMODULE file = LoadLibraryExA(argv[1], NULL, LOAD_LIBRARY_AS_DATAFILE);
+    char name[64] = "";
+    if (!file || LoadStringA(file, 1, name, sizeof(name)) <= 0) printf("host: no string 1 in %s\n", argv[1]);
+    printf("name: %s\n", name);
+    if (file) FreeLibrary(file);
     int rounds = atoi(argv[2]);
     DWORD showMs = (DWORD)atoi(argv[3]);
     int good = 1;

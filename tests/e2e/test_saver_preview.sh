@@ -1,8 +1,9 @@
 # The screen saver's preview (/p HWND) in a host window of 152 x 112 that plays the
-# system's settings page: a child window of the saver's process fills the host's client
-# area, costs little processor time, and the saver ends within 2 s of the host window
-# going, three times in a row. A handle that is 0, malformed, missing or no window
-# ends the saver at once with exit code 1.
+# system's settings page, which also lists the saver by its string 1, "Huemix": a
+# child window of the saver's process fills the host's client area, costs little
+# processor time, and the saver ends within 2 s of the host window going, three times
+# in a row. A handle that is 0, malformed, missing or no window ends the saver at once
+# with exit code 1.
 #
 # Wine discards what a process draws into a child of another process's window, so the
 # preview's colours cannot be seen on this screen; the host checks the window itself,
@@ -40,9 +41,10 @@ ticks_per_second="$(getconf CLK_TCK)"
 e2e_wait_for 90 _host_done || e2e_fail "the host did not finish"
 wait "$host"
 status=$?
-cat "$E2E_WORK/host.log" | grep -E '^(round|host)' >&2
+grep -E '^(name|round|host)' "$E2E_WORK/host.log" >&2
 [ "$status" -eq 0 ] || e2e_fail "the host reports a failure (see above)"
 [ "$(grep -c 'ended .* exit code 0' "$E2E_WORK/host.log")" -eq 3 ] || e2e_fail "not every preview ended with exit code 0"
+grep -qx 'name: Huemix' <(tr -d '\r' <"$E2E_WORK/host.log") || e2e_fail "the saver's string 1 is not \"Huemix\""
 
 for handle in "/p 0" "/p abc" "/p" "/p:123x" "/p 4294967296" "/p:99999"; do
     e2e_start_huemix $handle
