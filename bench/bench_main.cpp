@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #if defined(__x86_64__) || defined(_M_X64)
@@ -18,6 +19,7 @@
 #include "app/frame.h"
 #include "app/memory.h"
 #include "bench/bench_options.h"
+#include "huemix_version.h"
 #include "modes/canvas.h"
 #include "modes/modes.h"
 #include "modes/processor.h"
@@ -182,6 +184,13 @@ bool WantsZoom(const BenchOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before the options: --version answers whatever else is given.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("huemix-bench %s\n", HUEMIX_VERSION);
+            return 0;
+        }
+    }
     BenchOptions options;
     const char* problem = ParseBenchOptions(argc, argv, &options);
     if (problem) {

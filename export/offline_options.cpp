@@ -39,6 +39,7 @@ const char* const OfflineUsage =
     "  --delay MS          time per frame, 1 to 655350 ms (default 50); the GIF stores\n"
     "                      it rounded to the nearest centisecond, at least 1\n"
     "  -h, --help          this text\n"
+    "  --version           the release number\n"
     "\n"
     "A .png with --overlay none is an 8-bit palette PNG whose pixel values are the\n"
     "Canvas indices and whose palette is the 256 colours; with an overlay it is an RGB\n"
@@ -212,6 +213,7 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (Same(arg, "--help") || Same(arg, "-h")) return kParseHelp;
+        if (Same(arg, "--version")) return kParseVersion;
         if (Same(arg, "--paused")) {
             o.paused = 1;
             continue;

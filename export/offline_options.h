@@ -50,7 +50,8 @@ struct OfflineOptions {
 enum OfflineParseResult : int32_t {
     kParseError = -1,  // the message is in the error buffer
     kParseOk = 0,
-    kParseHelp = 1,  // --help: print OfflineUsage and end successfully
+    kParseHelp = 1,     // --help: print OfflineUsage and end successfully
+    kParseVersion = 2,  // --version: print the release number and end successfully
 };
 
 // Reads argv[1..argc-1]. An option given twice takes its last value, as the program's

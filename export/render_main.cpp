@@ -7,6 +7,7 @@
 #include "export/offline_job.h"
 #include "export/offline_options.h"
 #include "export/render_output.h"
+#include "huemix_version.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
 #include "palette/presets.h"
@@ -55,6 +56,10 @@ int main(int argc, char** argv) {
     const int32_t parsed = ParseOfflineOptions(argc, argv, &options, error, sizeof error);
     if (parsed == kParseHelp) {
         std::fputs(OfflineUsage, stdout);
+        return 0;
+    }
+    if (parsed == kParseVersion) {
+        std::printf("huemix-render %s\n", HUEMIX_VERSION);
         return 0;
     }
     if (parsed == kParseError) return Fail(error);

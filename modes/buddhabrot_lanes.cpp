@@ -12,6 +12,7 @@
 // z(0) = 0 of every sample with e >= 2 lands on one pixel: it is counted once, at the end.
 #include "modes/buddhabrot_lanes.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 
@@ -19,6 +20,7 @@
 #include "modes/lane_picking.h"
 #include "modes/random_jump.h"
 #include "modes/random_source.h"
+#include "modes/workers.h"
 
 namespace {
 constexpr double kPlaneHalfSize = 2.2;
@@ -29,7 +31,8 @@ constexpr int kPixelCapacity = 16384;
 constexpr int kMostPointsPerSample = kOrbitLength - 1;
 constexpr int kEscapeCapacity = 4 * kListCapacity;
 
-// The lists of one block, reused; too large for the stack of every system.
+// The lists of one block, reused; too large for the stack of every system. One set for
+// the counting on one thread; each drawing thread has its own when they count together.
 struct LaneLists {
     alignas(64) double sr[kListCapacity];  // candidates, then the samples still inside
     alignas(64) double si[kListCapacity];
@@ -43,7 +46,7 @@ struct LaneLists {
     alignas(64) double sortedAt[kEscapeCapacity + 64];
     alignas(64) uint32_t pixel[kPixelCapacity + kPrefetchAhead];
 };
-LaneLists lists;
+LaneLists oneThreadLists;
 
 // Where a picture's counting stands.
 struct LaneRun {
@@ -52,16 +55,34 @@ struct LaneRun {
     int candidates;
     int escapes;
     int pixels;
+    LaneLists* lists;
+    // Null: the counts are raised in hits.counts. Else this thread's counters of one
+    // byte each, which add 256 to hits.counts (the only access to it while threads
+    // count, and atomic) each time they wrap.
+    uint8_t* bytes;
 };
 
 // Escape stages: candidates are iterated from step kStageEnds[i - 1] + 1 to kStageEnds[i].
 constexpr int kStageEnds[] = {4, 8, 16, 32, 64, 128, kOrbitLength};
 
 void RaiseCounts(LaneRun& run) {
+    LaneLists& lists = *run.lists;
     uint32_t* counts = run.hits.counts;
     const uint32_t* pixel = lists.pixel;
     const int n = run.pixels;
     for (int i = n; i < n + kPrefetchAhead; ++i) lists.pixel[i] = 0;
+    if (uint8_t* bytes = run.bytes) {
+        for (int i = 0; i < n; ++i) {
+#if defined(__GNUC__) || defined(__clang__)
+            __builtin_prefetch(bytes + pixel[i + kPrefetchAhead], 1);
+#endif
+            if (++bytes[pixel[i]] == 0) {
+                std::atomic_ref<uint32_t>(counts[pixel[i]]).fetch_add(256, std::memory_order_relaxed);
+            }
+        }
+        run.pixels = 0;
+        return;
+    }
     for (int i = 0; i < n; ++i) {
 #if defined(__GNUC__) || defined(__clang__)
         __builtin_prefetch(counts + pixel[i + kPrefetchAhead], 1);
@@ -130,6 +151,7 @@ HUEMIX_ALWAYS_INLINE void SortOutSamples(LaneRun& run, typename Lanes<L>::Mask& 
     const Mask second = zr * zr + zi * zi > 4.0;
     originHits -= ~bulbs & ~first & second;
     const Mask candidate = ~(bulbs | first | second);
+    LaneLists& lists = *run.lists;
     const LanePick<L> pick = MakeLanePick<L>(PickBits<L>(candidate));
     const int n = run.candidates;
     StorePicked<L>(lists.sr + n, pick, sr);
@@ -168,6 +190,7 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
     // Vectors iterated together, to keep the multipliers busy without running out of
     // registers (16 below AVX-512, 32 with it).
     constexpr int kGroup = L == 8 ? 4 : 3;
+    LaneLists& lists = *run.lists;
     const int n = run.candidates;
     const bool last = to == kOrbitLength;
     int kept = 0;
@@ -264,6 +287,7 @@ HUEMIX_ALWAYS_INLINE void RunEscapeStage(LaneRun& run, int from, int to) {
 // The escapes in order of their escape index, so that the lanes of a vector trace
 // orbits of about the same length.
 void SortEscapes(LaneRun& run) {
+    LaneLists& lists = *run.lists;
     int start[kOrbitLength + 2] = {};
     const int n = run.escapes;
     for (int i = 0; i < n; ++i) ++start[static_cast<int>(lists.escapeAt[i]) + 1];
@@ -283,6 +307,7 @@ HUEMIX_ALWAYS_INLINE void ListEscapePixels(LaneRun& run) {
     typedef typename Lanes<L>::Real Real;
     typedef typename Lanes<L>::Half Half;
     constexpr int kGroup = 2;
+    LaneLists& lists = *run.lists;
     const int n = run.escapes;
     SortEscapes(run);
     for (int i = n; i < n + kGroup * L; ++i) lists.sortedAt[i] = 0.0;  // pads count nothing
@@ -333,17 +358,20 @@ HUEMIX_ALWAYS_INLINE void IterateCandidates(LaneRun& run, bool end) {
     if (end || run.escapes > kEscapeCapacity - kListCapacity) ListEscapePixels<L>(run);
 }
 
-// The whole counting at L lanes.
+// The whole counting at L lanes, into hits.counts or (bytes not null) one thread's
+// byte counters. `jump` may give the jump over one stretch, 2 x (samples / (4 x L))
+// steps, made once for many countings of the same size.
 template <int L>
-HUEMIX_ALWAYS_INLINE void CountHits(const LaneHits& hits, int64_t samples, uint32_t* state) {
+HUEMIX_ALWAYS_INLINE void CountHits(const LaneHits& hits, int64_t samples, uint32_t* state,
+                                    const XorShiftJump* stretchJump, LaneLists* lists, uint8_t* bytes) {
     typedef typename Lanes<L>::Draws Draws;
     typedef typename Lanes<L>::Mask Mask;
     constexpr int kStretches = 4 * L;  // two registers of draws
-    LaneRun run{hits, 0, 0, 0, 0};
+    LaneRun run{hits, 0, 0, 0, 0, lists, bytes};
     // Stretch j takes samples j x perStretch .. (j + 1) x perStretch - 1; the few left
     // over come after the last stretch.
     const int64_t perStretch = samples / kStretches;
-    const XorShiftJump jump = XorShiftJumpOf(2 * static_cast<uint64_t>(perStretch));
+    const XorShiftJump jump = stretchJump ? *stretchJump : XorShiftJumpOf(2 * static_cast<uint64_t>(perStretch));
     Draws draws[2] = {Draws{}, Draws{}};
     uint32_t start = *state;
     for (int j = 0; j < kStretches; ++j) {
@@ -374,8 +402,8 @@ HUEMIX_ALWAYS_INLINE void CountHits(const LaneHits& hits, int64_t samples, uint3
         x = XorShift(x);
         const double si = (x & 0xFFFFFFu) * (1.0 / 16777216.0) * 4.0 - 2.0;
         if (InBuddhabrotBulbs(sr, si)) continue;
-        lists.sr[run.candidates] = sr;
-        lists.si[run.candidates] = si;
+        lists->sr[run.candidates] = sr;
+        lists->si[run.candidates] = si;
         ++run.candidates;
     }
     *state = x;
@@ -387,24 +415,109 @@ HUEMIX_ALWAYS_INLINE void CountHits(const LaneHits& hits, int64_t samples, uint3
     const double fx = (0.0 + kPlaneHalfSize) / hits.dx;
     const double fy = (0.0 + kPlaneHalfSize) / hits.dy;
     if (fx > -1.0 && fx < hits.width && fy > -1.0 && fy < hits.height) {
-        hits.counts[static_cast<size_t>(static_cast<int>(fy)) * hits.width + static_cast<int>(fx)] +=
-            static_cast<uint32_t>(run.originHits);
+        uint32_t& origin = hits.counts[static_cast<size_t>(static_cast<int>(fy)) * hits.width + static_cast<int>(fx)];
+        if (bytes) {
+            std::atomic_ref<uint32_t>(origin).fetch_add(static_cast<uint32_t>(run.originHits), std::memory_order_relaxed);
+        } else {
+            origin += static_cast<uint32_t>(run.originHits);
+        }
     }
 }
 
+// One counting: the arguments of CountHits.
+struct CountingJob {
+    const LaneHits* hits;
+    int64_t samples;
+    uint32_t* state;
+    const XorShiftJump* stretchJump;
+    LaneLists* lists;
+    uint8_t* bytes;
+};
+
 #if HUEMIX_VECTOR_KERNELS
-HUEMIX_TARGET_AVX2 void CountHitsFourLanes(const LaneHits& hits, int64_t samples, uint32_t* state) {
-    CountHits<4>(hits, samples, state);
+HUEMIX_TARGET_AVX2 void CountHitsFourLanes(const CountingJob& job) {
+    CountHits<4>(*job.hits, job.samples, job.state, job.stretchJump, job.lists, job.bytes);
 }
-HUEMIX_TARGET_AVX2 void CountHitsEightLanesAvx2(const LaneHits& hits, int64_t samples, uint32_t* state) {
-    CountHits<8>(hits, samples, state);
+HUEMIX_TARGET_AVX2 void CountHitsEightLanesAvx2(const CountingJob& job) {
+    CountHits<8>(*job.hits, job.samples, job.state, job.stretchJump, job.lists, job.bytes);
 }
-HUEMIX_TARGET_AVX512 void CountHitsEightLanes(const LaneHits& hits, int64_t samples, uint32_t* state) {
-    CountHits<8>(hits, samples, state);
+HUEMIX_TARGET_AVX512 void CountHitsEightLanes(const CountingJob& job) {
+    CountHits<8>(*job.hits, job.samples, job.state, job.stretchJump, job.lists, job.bytes);
 }
 #endif
-void CountHitsTwoLanes(const LaneHits& hits, int64_t samples, uint32_t* state) {
-    CountHits<2>(hits, samples, state);
+void CountHitsTwoLanes(const CountingJob& job) {
+    CountHits<2>(*job.hits, job.samples, job.state, job.stretchJump, job.lists, job.bytes);
+}
+
+int LanesOf(HitCounting counting) {
+#if HUEMIX_VECTOR_KERNELS
+    switch (counting) {
+        case kCountFourLanes: return 4;
+        case kCountEightLanes:
+        case kCountEightLanesAvx2: return 8;
+        case kCountPlain:
+        case kCountTwoLanes: break;
+    }
+#else
+    (void)counting;
+#endif
+    return 2;
+}
+
+void Count(HitCounting counting, const CountingJob& job) {
+    switch (counting) {
+#if HUEMIX_VECTOR_KERNELS
+        case kCountFourLanes:
+            CountHitsFourLanes(job);
+            return;
+        case kCountEightLanes:
+            CountHitsEightLanes(job);
+            return;
+        case kCountEightLanesAvx2:
+            CountHitsEightLanesAvx2(job);
+            return;
+#else
+        case kCountFourLanes:
+        case kCountEightLanes:
+        case kCountEightLanesAvx2:
+#endif
+        case kCountPlain:
+        case kCountTwoLanes:
+            CountHitsTwoLanes(job);
+            return;
+    }
+}
+
+// Samples per stretch of the stream that one thread counts at a time: enough that
+// the vector lanes run full, few enough that the threads share the work evenly.
+constexpr int64_t kThreadStretchSamples = 1 << 16;
+constexpr int kMostThreadStretches = 4096;
+
+struct ThreadedCounting {
+    HitCounting counting;
+    const LaneHits* hits;
+    int64_t samples;
+    int64_t perStretch;
+    const uint32_t* starts;  // state before each stretch
+    XorShiftJump fullJump;   // over one lane stretch of a full stretch
+    uint8_t* threadCounts;
+    size_t countsPerThread;
+    unsigned char* threadLists;
+    uint32_t endState;  // after the last stretch
+};
+
+void CountStretches(void* context, int from, int to, int thread) {
+    ThreadedCounting& job = *static_cast<ThreadedCounting*>(context);
+    LaneLists* lists = reinterpret_cast<LaneLists*>(job.threadLists + static_cast<size_t>(thread) * sizeof(LaneLists));
+    uint8_t* bytes = job.threadCounts + static_cast<size_t>(thread) * job.countsPerThread;
+    for (int stretch = from; stretch < to; ++stretch) {
+        const int64_t first = stretch * job.perStretch;
+        const int64_t samples = job.samples - first < job.perStretch ? job.samples - first : job.perStretch;
+        uint32_t state = job.starts[stretch];
+        const bool full = samples == job.perStretch;
+        Count(job.counting, CountingJob{job.hits, samples, &state, full ? &job.fullJump : nullptr, lists, bytes});
+        if (first + samples == job.samples) job.endState = state;
+    }
 }
 }  // namespace
 
@@ -430,25 +543,34 @@ bool LanesCanCount(int width, int height, int64_t samples) {
 }
 
 void CountHitsInLanes(HitCounting counting, const LaneHits& hits, int64_t samples, uint32_t* state) {
-    switch (counting) {
-#if HUEMIX_VECTOR_KERNELS
-        case kCountFourLanes:
-            CountHitsFourLanes(hits, samples, state);
-            return;
-        case kCountEightLanes:
-            CountHitsEightLanes(hits, samples, state);
-            return;
-        case kCountEightLanesAvx2:
-            CountHitsEightLanesAvx2(hits, samples, state);
-            return;
-#else
-        case kCountFourLanes:
-        case kCountEightLanes:
-        case kCountEightLanesAvx2:
-#endif
-        case kCountPlain:
-        case kCountTwoLanes:
-            CountHitsTwoLanes(hits, samples, state);
-            return;
+    Count(counting, CountingJob{&hits, samples, state, nullptr, &oneThreadLists, nullptr});
+}
+
+size_t LaneListBytes() { return sizeof(LaneLists); }
+
+void CountHitsInLanesOnThreads(HitCounting counting, const LaneHits& hits, int64_t samples, uint32_t* state,
+                               uint8_t* threadCounts, void* threadLists) {
+    ThreadedCounting job;
+    job.counting = counting;
+    job.hits = &hits;
+    job.samples = samples;
+    job.perStretch = kThreadStretchSamples;
+    if ((samples - 1) / job.perStretch + 1 > kMostThreadStretches) job.perStretch = (samples - 1) / kMostThreadStretches + 1;
+    const int stretches = samples > 0 ? static_cast<int>((samples - 1) / job.perStretch + 1) : 0;
+    uint32_t starts[kMostThreadStretches];
+    const XorShiftJump stretchJump = XorShiftJumpOf(2 * static_cast<uint64_t>(job.perStretch));
+    uint32_t x = *state;
+    for (int i = 0; i < stretches; ++i) {
+        starts[i] = x;
+        x = ApplyJump(stretchJump, x);
     }
+    job.starts = starts;
+    job.fullJump = XorShiftJumpOf(2 * static_cast<uint64_t>(job.perStretch / (4 * LanesOf(counting))));
+    job.threadCounts = threadCounts;
+    job.countsPerThread = static_cast<size_t>(hits.width) * hits.height + kSpareCounters;
+    const uintptr_t at = reinterpret_cast<uintptr_t>(threadLists);
+    job.threadLists = static_cast<unsigned char*>(threadLists) + (alignof(LaneLists) - at % alignof(LaneLists)) % alignof(LaneLists);
+    job.endState = *state;
+    RunRows(CountStretches, &job, stretches, 1);
+    *state = job.endState;
 }

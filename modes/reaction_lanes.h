@@ -23,6 +23,10 @@
 #include "modes/vector_kernel.h"
 
 #if HUEMIX_VECTOR_KERNELS
+#include <immintrin.h>
+#endif
+
+#if HUEMIX_VECTOR_KERNELS
 // Vector values passed and returned change the calling convention; the helpers below
 // are always inlined into one code path, so no call ever passes one.
 #pragma GCC diagnostic ignored "-Wpsabi"
@@ -70,14 +74,43 @@ HUEMIX_ALWAYS_INLINE void Put(float* p, const V& v) {
     __builtin_memcpy(p, &v, sizeof v);
 }
 
-// Whether any lane of a comparison result is set.
+// Whether any lane is nonzero: the halves are or'ed together down to 128 bits and
+// tested at once, where a loop over the lanes would move each lane out of the vector
+// unit.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE bool AnyLane(typename Lanes<kLanes>::I mask) {
-    uint64_t words[kLanes / 2];
-    __builtin_memcpy(words, &mask, sizeof words);
-    uint64_t any = 0;
-    for (int i = 0; i < kLanes / 2; ++i) any |= words[i];
-    return any != 0;
+HUEMIX_ALWAYS_INLINE bool AnyLane(typename Lanes<kLanes>::I lanes) {
+    if constexpr (kLanes == 16) {
+        const Lanes<8>::I low = __builtin_shufflevector(lanes, lanes, 0, 1, 2, 3, 4, 5, 6, 7);
+        const Lanes<8>::I high = __builtin_shufflevector(lanes, lanes, 8, 9, 10, 11, 12, 13, 14, 15);
+        return AnyLane<8>(low | high);
+    } else if constexpr (kLanes == 8) {
+        const Lanes<4>::I low = __builtin_shufflevector(lanes, lanes, 0, 1, 2, 3);
+        const Lanes<4>::I high = __builtin_shufflevector(lanes, lanes, 4, 5, 6, 7);
+        return AnyLane<4>(low | high);
+    } else {
+        static_assert(kLanes == 4);
+        __m128i m;
+        __builtin_memcpy(&m, &lanes, sizeof m);
+        return _mm_movemask_epi8(_mm_cmpeq_epi32(m, _mm_setzero_si128())) != 0xFFFF;
+    }
+}
+
+// The tests below are written with max, min, subtraction and shifts only: GCC takes a
+// comparison that makes a vector of all-ones lanes apart lane by lane in these loops.
+
+// All ones in the lanes where x < bound, for x and bound below 2^31.
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::I Below(typename Lanes<kLanes>::U x, uint32_t bound) {
+    return (typename Lanes<kLanes>::I)(x - bound) >> 31;
+}
+
+// Nonzero in the lanes where x > bound (signed).
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::I Above(typename Lanes<kLanes>::I x, int32_t bound) {
+    using I = typename Lanes<kLanes>::I;
+    using U = typename Lanes<kLanes>::U;
+    const I b = I{} + bound;
+    return (I)((U)(x > b ? x : b) - (U)b);
 }
 
 // The ten inputs of kLanes cells from column col on: west, centre, east, north, south.
@@ -90,39 +123,46 @@ struct Stencil {
     const float* vs;
 };
 
-enum Route : int { kRouteFast = 0, kRouteFaded = 1, kRouteExact = 2 };
+enum Route : int { kRouteFast = 0, kRouteFaded = 1, kRouteScaled = 2, kRouteExact = 3 };
 
 // The route of kLanes cells from column col on, from the bits of their inputs alone.
 template <int kLanes>
 HUEMIX_ALWAYS_INLINE Route RouteOf(const Stencil& s, int col) {
     using U = typename Lanes<kLanes>::U;
     using I = typename Lanes<kLanes>::I;
-    const U v0 = BitsAt<kLanes>(s.vc + col - 1), v1 = BitsAt<kLanes>(s.vc + col),
-            v2 = BitsAt<kLanes>(s.vc + col + 1), v3 = BitsAt<kLanes>(s.vn + col),
-            v4 = BitsAt<kLanes>(s.vs + col);
-    // Largest V pattern (negatives are the largest), and smallest nonzero one (zero
-    // wraps round to the largest).
-    U most = v0 > v1 ? v0 : v1;
-    most = most > v2 ? most : v2;
-    most = most > v3 ? most : v3;
-    most = most > v4 ? most : v4;
-    U least = v0 - 1 < v1 - 1 ? v0 - 1 : v1 - 1;
-    least = least < v2 - 1 ? least : v2 - 1;
-    least = least < v3 - 1 ? least : v3 - 1;
-    least = least < v4 - 1 ? least : v4 - 1;
+    // The west and east vectors of the centre row together cover the centre one.
+    const U v0 = BitsAt<kLanes>(s.vc + col - 1), v2 = BitsAt<kLanes>(s.vc + col + 1),
+            v3 = BitsAt<kLanes>(s.vn + col), v4 = BitsAt<kLanes>(s.vs + col);
+    // The bounds are checked as signed numbers (their patterns plus a bias), which every
+    // vector width compares directly. Largest V pattern, negatives counted largest:
+    const I f0 = (I)(v0 ^ 0x80000000u), f2 = (I)(v2 ^ 0x80000000u), f3 = (I)(v3 ^ 0x80000000u),
+            f4 = (I)(v4 ^ 0x80000000u);
+    I most = f0 > f2 ? f0 : f2;
+    most = most > f3 ? most : f3;
+    most = most > f4 ? most : f4;
+    // Smallest nonzero V pattern: zero wraps round to the largest.
+    const I l0 = (I)(v0 + 0x7FFFFFFFu), l2 = (I)(v2 + 0x7FFFFFFFu), l3 = (I)(v3 + 0x7FFFFFFFu),
+            l4 = (I)(v4 + 0x7FFFFFFFu);
+    I least = l0 < l2 ? l0 : l2;
+    least = least < l3 ? least : l3;
+    least = least < l4 ? least : l4;
     // Every U pattern in [2^-20, 2]: outside it, the difference wraps above the range.
-    const U u0 = BitsAt<kLanes>(s.uc + col - 1) - kBitsMinFastU, u1 = BitsAt<kLanes>(s.uc + col) - kBitsMinFastU,
-            u2 = BitsAt<kLanes>(s.uc + col + 1) - kBitsMinFastU, u3 = BitsAt<kLanes>(s.un + col) - kBitsMinFastU,
-            u4 = BitsAt<kLanes>(s.us + col) - kBitsMinFastU;
-    U uMost = u0 > u1 ? u0 : u1;
-    uMost = uMost > u2 ? uMost : u2;
+    const uint32_t uBias = 0x80000000u - kBitsMinFastU;
+    const I u0 = (I)(BitsAt<kLanes>(s.uc + col - 1) + uBias), u2 = (I)(BitsAt<kLanes>(s.uc + col + 1) + uBias),
+            u3 = (I)(BitsAt<kLanes>(s.un + col) + uBias), u4 = (I)(BitsAt<kLanes>(s.us + col) + uBias);
+    I uMost = u0 > u2 ? u0 : u2;
     uMost = uMost > u3 ? uMost : u3;
     uMost = uMost > u4 ? uMost : u4;
-    const I badU = (I)(uMost > kBitsTwo - kBitsMinFastU);
-    const I notFast = badU | (I)(most > kBitsTwo) | (I)(least < kBitsMinFastV - 1);
-    if (!AnyLane<kLanes>(notFast)) return kRouteFast;
-    const I notFaded = badU | (I)(most >= kBitsFadedV);
-    return AnyLane<kLanes>(notFaded) ? kRouteExact : kRouteFaded;
+    const I badU = Above<kLanes>(uMost, static_cast<int32_t>((kBitsTwo - kBitsMinFastU) ^ 0x80000000u));
+    const I outside = badU | Above<kLanes>(most, static_cast<int32_t>(kBitsTwo ^ 0x80000000u));
+    // least < bound: bound - min(least, bound) is nonzero.
+    const int32_t leastBound = static_cast<int32_t>(kBitsMinFastV + 0x7FFFFFFFu);
+    const I lb = I{} + leastBound;
+    const I small = (I)((U)lb - (U)(least < lb ? least : lb));
+    if (!AnyLane<kLanes>(outside | small)) return kRouteFast;
+    if (AnyLane<kLanes>(outside)) return kRouteExact;
+    const I unfaded = Above<kLanes>(most, static_cast<int32_t>((kBitsFadedV - 1) ^ 0x80000000u));
+    return AnyLane<kLanes>(unfaded) ? kRouteScaled : kRouteFaded;
 }
 
 // The fast route. With every V input zero or at least 2^-96 and every U input in
@@ -146,7 +186,7 @@ HUEMIX_ALWAYS_INLINE void FastLanes(const Stencil& s, float* uo, float* vo, int 
     const F lv = ((At<kLanes>(s.vc + col - 1) + At<kLanes>(s.vc + col + 1)) + At<kLanes>(s.vn + col)) +
                  At<kLanes>(s.vs + col) - 4.0f * cv;
     const U cvBits = (U)cv;
-    const F cvProduct = (F)(cvBits & (U)(cvBits >= kBitsMinProductV));
+    const F cvProduct = (F)(cvBits & ~(U)Below<kLanes>(cvBits, kBitsMinProductV));
     const F q = cu * cvProduct * cvProduct;
     Put<kLanes>(uo + col, ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu));
     Put<kLanes>(vo + col, ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv);
@@ -184,9 +224,88 @@ HUEMIX_ALWAYS_INLINE void FadedLanes(const Stencil& s, float* uo, float* vo, int
     const D decay = RoundToInteger<kLanes>(__builtin_convertvector(kc, D) * static_cast<double>(feedPlusKill));
     const I units = (__builtin_convertvector(spread, I) + kc) - __builtin_convertvector(decay, I);
     // A negative result is a sign and a magnitude in single precision.
-    const I negative = units < 0;
+    const I negative = units >> 31;
     const I bits = ((units ^ negative) - negative) | (negative & INT32_MIN);
     Put<kLanes>(vo + col, bits);
+}
+
+// ---- the scaled route: V's side on copies 2^64 times larger ----
+// For V inputs in [0, 2] with some between 0 and 2^-96. Scaled by 2^64 every V value is
+// a normal number, and every sum and difference is the true one scaled: a true result
+// below 2^-126 is exact (the inputs are multiples of 2^-149), a larger one rounds alike
+// at either scale. Only a product whose true value is below 2^-126 rounds differently,
+// to the 2^-149 spacing of the subnormals: those lanes are rounded again from the exact
+// product, in double precision, to the same spacing at the larger scale (2^-85). q is
+// computed unscaled from V of 2^-40 on, and taken as zero below it as on the fast route
+// (for V below 2^-126 it is an exact +0).
+constexpr uint32_t kScaleBits = 64u << 23;           // adds 64 to an exponent
+constexpr uint32_t kBitsSmallestNormalScaled = 0x20800000u;  // 2^-62: true 2^-126
+
+// V's bits to the scaled value: normal numbers by their exponent, subnormals and zeros
+// from their integer multiples of 2^-149.
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaleUp(typename Lanes<kLanes>::U bits) {
+    using F = typename Lanes<kLanes>::F;
+    using U = typename Lanes<kLanes>::U;
+    using I = typename Lanes<kLanes>::I;
+    const I subnormal = Below<kLanes>(bits, kBitsSmallestNormal);
+    const F fromUnits = __builtin_convertvector((I)(bits & (U)subnormal), F) * 0x1p-85f;
+    return (F)(((U)fromUnits & (U)subnormal) | ((bits + kScaleBits) & ~(U)subnormal));
+}
+
+// factor * x, x scaled, rounded as the unscaled product would be.
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaledProduct(float factor, typename Lanes<kLanes>::F x) {
+    using F = typename Lanes<kLanes>::F;
+    using U = typename Lanes<kLanes>::U;
+    using I = typename Lanes<kLanes>::I;
+    using D = typename Lanes<kLanes>::D;
+    using L = typename Lanes<kLanes>::L;
+    const F product = factor * x;
+    const U magnitude = (U)product & 0x7FFFFFFFu;
+    const I small = Below<kLanes>(magnitude, kBitsSmallestNormalScaled) & ((I)(0u - magnitude) >> 31);
+    if (!AnyLane<kLanes>(small)) return product;
+    const D exact = __builtin_convertvector(x, D) * static_cast<double>(factor);
+    const D grid = (exact + 0x1.8p-33) - 0x1.8p-33;  // multiples of 2^-85, ties to even
+    const L signBit = (L)exact & INT64_MIN;
+    const F rounded = __builtin_convertvector((D)((L)grid | signBit), F);
+    return (F)(((U)rounded & (U)small) | ((U)product & ~(U)small));
+}
+
+// A scaled value back to the true bits: below 2^-62 (true 2^-126) as a subnormal's
+// integer multiple of 2^-149, above by its exponent.
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaleDown(typename Lanes<kLanes>::F x) {
+    using F = typename Lanes<kLanes>::F;
+    using U = typename Lanes<kLanes>::U;
+    using I = typename Lanes<kLanes>::I;
+    const U bits = (U)x;
+    const U magnitude = bits & 0x7FFFFFFFu;
+    const I small = Below<kLanes>(magnitude, kBitsSmallestNormalScaled);
+    const F units = (F)((U)x & (U)small) * 0x1p85f;
+    const U subnormal = (U)__builtin_convertvector(units, I) & 0x7FFFFFFFu;
+    return (((subnormal | (bits & 0x80000000u))) & (U)small) | ((bits - kScaleBits) & ~(U)small);
+}
+
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE void ScaledLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
+                                      float feedPlusKill) {
+    using F = typename Lanes<kLanes>::F;
+    using U = typename Lanes<kLanes>::U;
+    const F cu = At<kLanes>(s.uc + col);
+    const U cvBits = BitsAt<kLanes>(s.vc + col);
+    const F cvProduct = (F)(cvBits & ~(U)Below<kLanes>(cvBits, kBitsMinProductV));
+    const F q = cu * cvProduct * cvProduct;
+    const F lu = ((At<kLanes>(s.uc + col - 1) + At<kLanes>(s.uc + col + 1)) + At<kLanes>(s.un + col)) +
+                 At<kLanes>(s.us + col) - 4.0f * cu;
+    Put<kLanes>(uo + col, ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu));
+
+    const F cv = ScaleUp<kLanes>(cvBits);
+    const F lv = ((ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col - 1)) + ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col + 1))) +
+                  ScaleUp<kLanes>(BitsAt<kLanes>(s.vn + col))) +
+                 ScaleUp<kLanes>(BitsAt<kLanes>(s.vs + col)) - 4.0f * cv;
+    const F grown = (ScaledProduct<kLanes>(kDiffusionV, lv) + cv) + q * 0x1p64f;
+    Put<kLanes>(vo + col, ScaleDown<kLanes>(grown - ScaledProduct<kLanes>(feedPlusKill, cv)));
 }
 
 // ---- the exact route: single precision emulated in double precision ----
@@ -277,12 +396,16 @@ HUEMIX_ALWAYS_INLINE void ExactLanes(const Stencil& s, float* uo, float* vo, int
 template <int kLanes>
 HUEMIX_ALWAYS_INLINE void StepLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
                                     float feedPlusKill) {
-    switch (RouteOf<kLanes>(s, col)) {
+    const Route rr = RouteOf<kLanes>(s, col);
+    switch (rr) {
         case kRouteFast:
             FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
             break;
         case kRouteFaded:
             FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+            break;
+        case kRouteScaled:
+            ScaledLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
             break;
         case kRouteExact:
             ExactLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds Huemix natively and for Windows, and runs every test: the unit tests natively
-# and under Wine, and the end-to-end tests of the real program under Wine on a private
-# X screen. Installs what is missing first. Exits non-zero on any failure.
+# Builds Huemix natively and for Windows, packs the Windows download (scripts/package.sh)
+# and runs every test: the unit tests natively and under Wine, and the end-to-end tests
+# of the real program under Wine on a private X screen. Installs what is missing first.
+# Exits non-zero on any failure.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
@@ -29,6 +30,10 @@ if ! build windows -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"; 
     echo "test.sh: Windows build failed" >&2
     exit 1
 fi
+
+# The download for Windows users, from the Windows build just made.
+echo "== package =="
+bash scripts/package.sh build/windows build/package || { echo "test.sh: packaging failed" >&2; status=1; }
 
 echo "== native tests =="
 ctest --test-dir build/native --output-on-failure -j "$JOBS" || status=1

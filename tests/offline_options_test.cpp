@@ -187,6 +187,12 @@ TEST(OfflineOptions, HelpWinsWherePresent) {
     EXPECT_EQ(Parse({"--size", "640x400", "-h"}).result, kParseHelp);
 }
 
+TEST(OfflineOptions, VersionNeedsNoOutputAndStopsTheReading) {
+    EXPECT_EQ(Parse({"--version"}).result, kParseVersion);
+    // Options after it are not read, so a bad one cannot turn it into an error.
+    EXPECT_EQ(Parse({"--size", "640x400", "--version", "--size", "nonsense"}).result, kParseVersion);
+}
+
 TEST(OfflineOptions, MessagesStayOnOneShortLine) {
     // Control characters in an argument must not break the message into lines, and an
     // endless argument is cut.

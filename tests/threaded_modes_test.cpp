@@ -95,3 +95,10 @@ TEST(ThreadedModes, ZoomFramesAsOnOneThread) {
     };
     ExpectSameOnAnyThreads("zoom", zoom, {5, 0x1234567});
 }
+
+TEST(ThreadedModes, BuddhabrotAsOnOneThread) {
+    // Fewer samples than a picture at most sizes, so that every path and thread count
+    // stays quick; the full picture at the smallest size.
+    ExpectSameOnAnyThreads("buddhabrot", [] { RenderBuddhabrot(300000); }, {3, 0xFEEDBEEF});
+    ExpectSameOnAnyThreads("buddhabrot", [] { if (art.canvasWidth == 320) DrawBuddhabrot(); }, {11});
+}

@@ -81,7 +81,7 @@ code=0
 "$RENDER" --help >help.txt 2>stderr || code=$?
 check "--help exits 0" test "$code" -eq 0
 for option in -o --size --seed --palette --mode --zoom-frames --hue --saturation --brightness --ticks \
-    --step --direction --paused --overlay --frames --delay; do
+    --step --direction --paused --overlay --frames --delay --version; do
     check "--help lists $option" grep -q -- "  $option" help.txt
 done
 check "--help writes nothing to stderr" test ! -s stderr

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds the download for Windows users: cross-compiles huemix.exe and huemix.scr and
+# packs them with README.txt into OUT_DIR/huemix-<version>-windows-x64.zip, with the
+# zip's SHA-256 in a .sha256 file beside it (the format sha256sum -c reads).
+#
+#     bash scripts/package.sh [BUILD_DIR [OUT_DIR]]    (build/windows, build/package)
+#
+# The same sources give the same bytes, whatever the folder, the time, the time zone
+# or the user: the executables carry no time stamp and no build path, and the zip has
+# a fixed order, fixed permissions and one fixed time for every entry,
+# SOURCE_DATE_EPOCH when set, else 2026-01-01 00:00 UTC. An existing BUILD_DIR must be
+# a Windows cross build; it is reused as it is configured.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+BUILD="${1:-build/windows}"
+OUT="${2:-build/package}"
+EPOCH="${SOURCE_DATE_EPOCH:-1767225600}"
+
+source scripts/deps.sh
+huemix_install_deps || { echo "package.sh: installing the build tools failed" >&2; exit 1; }
+
+if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+    cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null
+fi
+grep -q '^CMAKE_RC_COMPILER:.*windres' "$BUILD/CMakeCache.txt" \
+    || { echo "package.sh: $BUILD is not a Windows build" >&2; exit 1; }
+
+# Whenever the sources have the screen saver, the download carries it.
+targets=(huemix)
+files=(huemix.exe)
+if [ -f saver/saver_main_win32.cpp ]; then
+    targets+=(huemix_saver)
+    files+=(huemix.scr)
+fi
+cmake --build "$BUILD" -j "$(nproc 2>/dev/null || echo 2)" --target "${targets[@]}" >/dev/null
+
+version="$(sed -n 's/^#define HUEMIX_VERSION "\(.*\)"$/\1/p' "$BUILD/generated/huemix_version.h")"
+[ -n "$version" ] || { echo "package.sh: no version in $BUILD/generated/huemix_version.h" >&2; exit 1; }
+name="huemix-$version-windows-x64.zip"
+
+entries=()
+for file in "${files[@]}"; do
+    [ -f "$BUILD/$file" ] || { echo "package.sh: $BUILD/$file was not built" >&2; exit 1; }
+    entries+=("$file=$BUILD/$file")
+done
+entries+=("README.txt=$BUILD/generated/README.txt:text")
+
+mkdir -p "$OUT"
+python3 scripts/release_zip.py "$OUT/$name" "$EPOCH" "${entries[@]}"
+(cd "$OUT" && sha256sum "$name" >"$name.sha256")
+echo "$OUT/$name"
