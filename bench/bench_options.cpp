@@ -28,7 +28,8 @@ const char* const BenchUsage =
     "  --threads N   draw on N threads, 1..64 (default: one per logical processor)\n"
     "  --flush-subnormals  time with flush-to-zero and denormals-are-zero on: a measuring\n"
     "                aid that shows what subnormal numbers cost; the pictures differ\n"
-    "Prints one line per figure, NAME WxH MEDIAN_MS. With --seeds above 1 the\n"
+    "Prints a line naming the processor, then one line per figure, NAME WxH MEDIAN_MS\n"
+    "PATH, PATH being the code path the figure took. With --seeds above 1 the\n"
     "reaction-diffusion figure is the median over the seeds, and a further line\n"
     "reaction-diffusion-worst WxH MS gives the slowest seed's figure.\n";
 

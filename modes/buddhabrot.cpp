@@ -5,6 +5,7 @@
 
 #include "modes/buddhabrot_lanes.h"
 
+#include <atomic>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -17,6 +18,7 @@
 #include "modes/random_jump.h"
 #include "modes/random_source.h"
 #include "modes/vector_kernel.h"
+#include "modes/workers.h"
 
 namespace {
 constexpr double kPlaneHalfSize = 2.2;  // the Canvas shows -2.2..2.2 on both axes
@@ -122,23 +124,68 @@ uint8_t CountColour(int32_t count, double scale) {
     return static_cast<uint8_t>(index > 255 ? 255 : index);
 }
 
-void PaintUncappedCounts(const uint32_t* counts, size_t n) {
-    uint32_t most = 1;
-    for (size_t i = 0; i < n; ++i) most = counts[i] > most ? counts[i] : most;
-    const int32_t maximum = most > INT32_MAX ? INT32_MAX : static_cast<int32_t>(most);
-    const double scale = 254.0 / std::log(maximum + 1.0);
+// The colours of an uncapped count picture, rows at a time on the drawing threads.
+struct UncappedPicture {
+    uint32_t* counts;  // width x height, and after them each thread's byte counters
+    const uint8_t* threadCounts;
+    int threads;
+    size_t countsPerThread;
+    int width;
+    std::atomic<uint32_t> most;
+    double scale;
+    uint32_t known;  // count values below this have their colour in the table
     uint8_t colour[kColourTableLength];
-    const uint32_t known = most < kColourTableLength ? most + 1 : kColourTableLength;
-    colour[0] = 0;
-    for (uint32_t c = 1; c < known; ++c) colour[c] = CountColour(static_cast<int32_t>(c), scale);
-    for (size_t i = 0; i < n; ++i) {
-        const uint32_t c = counts[i];
-        if (c < known) {
-            art.canvas[i] = colour[c];
+};
+
+// Adds each thread's byte counters into the counts of rows from .. to - 1 and takes
+// their largest count.
+void AddThreadCounts(void* context, int from, int to, int) {
+    UncappedPicture& picture = *static_cast<UncappedPicture*>(context);
+    const size_t begin = static_cast<size_t>(from) * picture.width;
+    const size_t end = static_cast<size_t>(to) * picture.width;
+    uint32_t most = 0;
+    for (int t = 0; t < picture.threads; ++t) {
+        const uint8_t* bytes = picture.threadCounts + static_cast<size_t>(t) * picture.countsPerThread;
+        for (size_t i = begin; i < end; ++i) picture.counts[i] += bytes[i];
+    }
+    for (size_t i = begin; i < end; ++i) most = picture.counts[i] > most ? picture.counts[i] : most;
+    uint32_t seen = picture.most.load(std::memory_order_relaxed);
+    while (most > seen && !picture.most.compare_exchange_weak(seen, most, std::memory_order_relaxed)) {
+    }
+}
+
+void PaintUncappedRows(void* context, int from, int to, int) {
+    const UncappedPicture& picture = *static_cast<const UncappedPicture*>(context);
+    const size_t end = static_cast<size_t>(to) * picture.width;
+    for (size_t i = static_cast<size_t>(from) * picture.width; i < end; ++i) {
+        const uint32_t c = picture.counts[i];
+        if (c < picture.known) {
+            art.canvas[i] = picture.colour[c];
         } else {
-            art.canvas[i] = CountColour(c > INT32_MAX ? INT32_MAX : static_cast<int32_t>(c), scale);
+            art.canvas[i] = CountColour(c > INT32_MAX ? INT32_MAX : static_cast<int32_t>(c), picture.scale);
         }
     }
+}
+
+constexpr int kPaintRowsPerPiece = 16;
+
+// Colours the counts; with several threads' byte counters, adds those in first.
+void PaintUncappedCounts(UncappedPicture& picture, int height) {
+    if (picture.threads > 0) {
+        RunRows(AddThreadCounts, &picture, height, kPaintRowsPerPiece);
+    } else {
+        const size_t n = static_cast<size_t>(picture.width) * height;
+        uint32_t most = 0;
+        for (size_t i = 0; i < n; ++i) most = picture.counts[i] > most ? picture.counts[i] : most;
+        picture.most.store(most, std::memory_order_relaxed);
+    }
+    const uint32_t most = picture.most.load(std::memory_order_relaxed) > 1 ? picture.most.load(std::memory_order_relaxed) : 1;
+    const int32_t maximum = most > INT32_MAX ? INT32_MAX : static_cast<int32_t>(most);
+    picture.scale = 254.0 / std::log(maximum + 1.0);
+    picture.known = most < kColourTableLength ? most + 1 : kColourTableLength;
+    picture.colour[0] = 0;
+    for (uint32_t c = 1; c < picture.known; ++c) picture.colour[c] = CountColour(static_cast<int32_t>(c), picture.scale);
+    RunRows(PaintUncappedRows, &picture, height, kPaintRowsPerPiece);
 }
 
 // The orbit buffers as the plain loop leaves them: each position holds the point of
@@ -170,9 +217,21 @@ void RenderBuddhabrotCounting(HitCounting counting, int64_t samples) {
     const int w = art.canvasWidth;
     const int h = art.canvasHeight;
     const bool lanes = counting != kCountPlain && LanesCanCount(w, h, samples);
+    const size_t countsPerThread = static_cast<size_t>(w) * h + kSpareCounters;
     void* counts = ArtAllocZeroed(static_cast<size_t>(w) * h + (lanes ? kSpareCounters : 0), sizeof(int32_t));
     if (!counts) return;
-    if (!EnsureOrbitBuffers()) {
+    // Several threads count in bytes of their own, a quarter of the memory of the
+    // counters themselves, and spill into those every 256 counts.
+    const int threads = lanes ? DrawingThreadCount() : 1;
+    uint8_t* threadCounts = nullptr;
+    void* threadLists = nullptr;
+    if (threads > 1) {
+        threadCounts = static_cast<uint8_t*>(ArtAllocZeroed(threads * countsPerThread, 1));
+        threadLists = ArtAlloc(threads * LaneListBytes() + 64);
+    }
+    if ((threads > 1 && (!threadCounts || !threadLists)) || !EnsureOrbitBuffers()) {
+        ArtFree(threadLists);
+        ArtFree(threadCounts);
         ArtFree(counts);
         return;
     }
@@ -181,15 +240,22 @@ void RenderBuddhabrotCounting(HitCounting counting, int64_t samples) {
     if (lanes) {
         const LaneHits hits{static_cast<uint32_t*>(counts), w, h, dx, dy};
         uint32_t state = art.randomState;
-        CountHitsInLanes(counting, hits, samples, &state);
+        if (threads > 1) {
+            CountHitsInLanesOnThreads(counting, hits, samples, &state, threadCounts, threadLists);
+        } else {
+            CountHitsInLanes(counting, hits, samples, &state);
+        }
         art.randomState = state;
         RestoreLastOrbits(state, samples);
-        PaintUncappedCounts(hits.counts, static_cast<size_t>(w) * h);
+        UncappedPicture picture{hits.counts, threadCounts, threads > 1 ? threads : 0, countsPerThread, w, {0}, 0.0, 0, {}};
+        PaintUncappedCounts(picture, h);
     } else {
         HitCounts hits{static_cast<int32_t*>(counts), w, h, dx, dy, 1};
         CountPlainly(hits, samples);
         PaintCounts(hits);
     }
+    ArtFree(threadLists);
+    ArtFree(threadCounts);
     ArtFree(counts);
 }
 

@@ -4,6 +4,7 @@
 // since a count is a sum of increments, the order in which samples are done does not
 // matter.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "modes/vector_kernel.h"
@@ -39,3 +40,16 @@ struct LaneHits {
 // Counts the hits of the given number of samples, taking their numbers from *state
 // and leaving it after the last one. Counts are not capped; the caller caps them.
 void CountHitsInLanes(HitCounting counting, const LaneHits& hits, int64_t samples, uint32_t* state);
+
+// Bytes of the lists one thread counts in.
+size_t LaneListBytes();
+
+// CountHitsInLanes on the drawing threads (at most DrawingThreadCount() of them): the
+// samples in stretches of the stream, each started from its state found by the jump
+// ahead and counted by whichever thread claims it. Thread t raises counters of one byte
+// each, threadCounts + t x (width x height + kSpareCounters), zero-filled by the caller,
+// and adds 256 to hits.counts whenever one of them wraps; the caller adds what the
+// bytes hold afterwards. threadLists holds LaneListBytes() for each thread and 64 bytes
+// more, of which it takes a start aligned for the widest vectors.
+void CountHitsInLanesOnThreads(HitCounting counting, const LaneHits& hits, int64_t samples, uint32_t* state,
+                               uint8_t* threadCounts, void* threadLists);

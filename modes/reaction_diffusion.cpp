@@ -9,8 +9,10 @@
 #include "app/memory.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
+#include "modes/reaction_bands.h"
 #include "modes/reaction_rows.h"
 #include "modes/vector_kernel.h"
+#include "modes/workers.h"
 
 const ReactionParam ReactionParams[6] = {
     {0.0367, 0.0649}, {0.029, 0.057}, {0.025, 0.06},
@@ -160,8 +162,16 @@ void DrawReactionDiffusion() {
         grid = static_cast<float*>(ArtAllocZeroed(cells, sizeof(float)));
         complete = complete && grid;
     }
+    // Several drawing threads step the grid in bands, each with rows of its own.
+    const int threads = DrawingThreadCount();
+    float* bandRows = nullptr;
+    if (threads > 1) {
+        bandRows = static_cast<float*>(ArtAlloc(threads * ReactionBandFloats(gw) * sizeof(float)));
+        complete = complete && bandRows;
+    }
     if (!complete) {
         for (float* grid : grids) ArtFree(grid);
+        ArtFree(bandRows);
         return;
     }
     float* u = grids[0];
@@ -181,7 +191,13 @@ void DrawReactionDiffusion() {
     const float feed = static_cast<float>(params.feed);
     const float feedPlusKill = feed + static_cast<float>(params.kill);
 
-    ReactionSteps(u, v, nu, nv, gw, gh, kReactionSteps, feed, feedPlusKill);
+    if (bandRows) {
+        ReactionStepsInBands(ReactionRowFor(KernelFor(kUserReaction)), u, v, nu, nv, gw, gh, kReactionSteps,
+                             feed, feedPlusKill, bandRows);
+    } else {
+        ReactionSteps(u, v, nu, nv, gw, gh, kReactionSteps, feed, feedPlusKill);
+    }
     MapToCanvas(v, gw, gh);
     for (float* grid : grids) ArtFree(grid);
+    ArtFree(bandRows);
 }

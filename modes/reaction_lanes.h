@@ -3,16 +3,18 @@
 // assist for every instruction that reads or makes one, which made the pictures whose
 // V tails decay through the subnormal range many times slower than the others.
 //
-// Each vector of cells takes one of three routes, chosen from its inputs' bit patterns:
+// Each vector of cells takes one of four routes, chosen from its inputs' bit patterns:
 //   fast    every V input zero or in [2^-96, 2], every U input in [2^-20, 2]: the single-
 //           precision operations themselves, none of which can then meet a subnormal
 //           (see FastLanes); the product q = u v v is left out where v < 2^-40, since it
 //           is then too small to change the sums it enters;
 //   faded   every V input in [0, 2^-128): V's arithmetic is exact integer arithmetic on
 //           the multiples of 2^-149 those numbers are, and q is a zero;
-//   exact   anything else: every operation in double precision, each result rounded to
-//           the single-precision grid by hand, subnormal spacing included.
-// All three give bit for bit the values of the plain loop in the default environment.
+//   scaled  every V input in [0, 2] otherwise (the edges of faded regions): V's side on
+//           copies 2^64 times larger, where no value is subnormal (see ScaledLanes);
+//   exact   anything else, such as negative numbers: every operation in double
+//           precision, each result rounded to the single-precision grid by hand.
+// All four give bit for bit the values of the plain loop in the default environment.
 //
 // Included by reaction_rows.cpp only: these helpers are always inlined into the loop
 // of one code path, built for that path's instruction set.
@@ -74,25 +76,43 @@ HUEMIX_ALWAYS_INLINE void Put(float* p, const V& v) {
     __builtin_memcpy(p, &v, sizeof v);
 }
 
-// Whether any lane of a comparison result is set: the halves are or'ed together down
-// to 128 bits and tested at once, where a loop over the lanes would move each lane out
-// of the vector unit.
+// Whether any lane is nonzero: the halves are or'ed together down to 128 bits and
+// tested at once, where a loop over the lanes would move each lane out of the vector
+// unit.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE bool AnyLane(typename Lanes<kLanes>::I mask) {
+HUEMIX_ALWAYS_INLINE bool AnyLane(typename Lanes<kLanes>::I lanes) {
     if constexpr (kLanes == 16) {
-        const Lanes<8>::I low = __builtin_shufflevector(mask, mask, 0, 1, 2, 3, 4, 5, 6, 7);
-        const Lanes<8>::I high = __builtin_shufflevector(mask, mask, 8, 9, 10, 11, 12, 13, 14, 15);
+        const Lanes<8>::I low = __builtin_shufflevector(lanes, lanes, 0, 1, 2, 3, 4, 5, 6, 7);
+        const Lanes<8>::I high = __builtin_shufflevector(lanes, lanes, 8, 9, 10, 11, 12, 13, 14, 15);
         return AnyLane<8>(low | high);
     } else if constexpr (kLanes == 8) {
-        const Lanes<4>::I low = __builtin_shufflevector(mask, mask, 0, 1, 2, 3);
-        const Lanes<4>::I high = __builtin_shufflevector(mask, mask, 4, 5, 6, 7);
+        const Lanes<4>::I low = __builtin_shufflevector(lanes, lanes, 0, 1, 2, 3);
+        const Lanes<4>::I high = __builtin_shufflevector(lanes, lanes, 4, 5, 6, 7);
         return AnyLane<4>(low | high);
     } else {
         static_assert(kLanes == 4);
         __m128i m;
-        __builtin_memcpy(&m, &mask, sizeof m);
-        return _mm_movemask_epi8(m) != 0;
+        __builtin_memcpy(&m, &lanes, sizeof m);
+        return _mm_movemask_epi8(_mm_cmpeq_epi32(m, _mm_setzero_si128())) != 0xFFFF;
     }
+}
+
+// The tests below are written with max, min, subtraction and shifts only: GCC takes a
+// comparison that makes a vector of all-ones lanes apart lane by lane in these loops.
+
+// All ones in the lanes where x < bound, for x and bound below 2^31.
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::I Below(typename Lanes<kLanes>::U x, uint32_t bound) {
+    return (typename Lanes<kLanes>::I)(x - bound) >> 31;
+}
+
+// Nonzero in the lanes where x > bound (signed).
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::I Above(typename Lanes<kLanes>::I x, int32_t bound) {
+    using I = typename Lanes<kLanes>::I;
+    using U = typename Lanes<kLanes>::U;
+    const I b = I{} + bound;
+    return (I)((U)(x > b ? x : b) - (U)b);
 }
 
 // The ten inputs of kLanes cells from column col on: west, centre, east, north, south.
@@ -112,43 +132,38 @@ template <int kLanes>
 HUEMIX_ALWAYS_INLINE Route RouteOf(const Stencil& s, int col) {
     using U = typename Lanes<kLanes>::U;
     using I = typename Lanes<kLanes>::I;
-    const U v0 = BitsAt<kLanes>(s.vc + col - 1), v1 = BitsAt<kLanes>(s.vc + col),
-            v2 = BitsAt<kLanes>(s.vc + col + 1), v3 = BitsAt<kLanes>(s.vn + col),
-            v4 = BitsAt<kLanes>(s.vs + col);
+    // The west and east vectors of the centre row together cover the centre one.
+    const U v0 = BitsAt<kLanes>(s.vc + col - 1), v2 = BitsAt<kLanes>(s.vc + col + 1),
+            v3 = BitsAt<kLanes>(s.vn + col), v4 = BitsAt<kLanes>(s.vs + col);
     // The bounds are checked as signed numbers (their patterns plus a bias), which every
     // vector width compares directly. Largest V pattern, negatives counted largest:
-    const I flip = (I)(v0 ^ 0x80000000u) > (I)(v1 ^ 0x80000000u) ? (I)(v0 ^ 0x80000000u) : (I)(v1 ^ 0x80000000u);
-    I most = flip;
-    const I f2 = (I)(v2 ^ 0x80000000u), f3 = (I)(v3 ^ 0x80000000u), f4 = (I)(v4 ^ 0x80000000u);
-    most = most > f2 ? most : f2;
+    const I f0 = (I)(v0 ^ 0x80000000u), f2 = (I)(v2 ^ 0x80000000u), f3 = (I)(v3 ^ 0x80000000u),
+            f4 = (I)(v4 ^ 0x80000000u);
+    I most = f0 > f2 ? f0 : f2;
     most = most > f3 ? most : f3;
     most = most > f4 ? most : f4;
     // Smallest nonzero V pattern: zero wraps round to the largest.
-    const I l0 = (I)(v0 + 0x7FFFFFFFu), l1 = (I)(v1 + 0x7FFFFFFFu), l2 = (I)(v2 + 0x7FFFFFFFu),
-            l3 = (I)(v3 + 0x7FFFFFFFu), l4 = (I)(v4 + 0x7FFFFFFFu);
-    I least = l0 < l1 ? l0 : l1;
-    least = least < l2 ? least : l2;
+    const I l0 = (I)(v0 + 0x7FFFFFFFu), l2 = (I)(v2 + 0x7FFFFFFFu), l3 = (I)(v3 + 0x7FFFFFFFu),
+            l4 = (I)(v4 + 0x7FFFFFFFu);
+    I least = l0 < l2 ? l0 : l2;
     least = least < l3 ? least : l3;
     least = least < l4 ? least : l4;
     // Every U pattern in [2^-20, 2]: outside it, the difference wraps above the range.
     const uint32_t uBias = 0x80000000u - kBitsMinFastU;
-    const I u0 = (I)(BitsAt<kLanes>(s.uc + col - 1) + uBias), u1 = (I)(BitsAt<kLanes>(s.uc + col) + uBias),
-            u2 = (I)(BitsAt<kLanes>(s.uc + col + 1) + uBias), u3 = (I)(BitsAt<kLanes>(s.un + col) + uBias),
-            u4 = (I)(BitsAt<kLanes>(s.us + col) + uBias);
-    I uMost = u0 > u1 ? u0 : u1;
-    uMost = uMost > u2 ? uMost : u2;
+    const I u0 = (I)(BitsAt<kLanes>(s.uc + col - 1) + uBias), u2 = (I)(BitsAt<kLanes>(s.uc + col + 1) + uBias),
+            u3 = (I)(BitsAt<kLanes>(s.un + col) + uBias), u4 = (I)(BitsAt<kLanes>(s.us + col) + uBias);
+    I uMost = u0 > u2 ? u0 : u2;
     uMost = uMost > u3 ? uMost : u3;
     uMost = uMost > u4 ? uMost : u4;
-    // Each test as a selection of all ones or zeros, which every width turns into
-    // vector instructions (a bare comparison is taken apart lane by lane at 512 bits).
-    const I none = {};
-    const I all = none - 1;
-    const I badU = uMost > static_cast<int32_t>((kBitsTwo - kBitsMinFastU) ^ 0x80000000u) ? all : none;
-    const I outside = badU | (most > static_cast<int32_t>(kBitsTwo ^ 0x80000000u) ? all : none);
-    const I small = least < static_cast<int32_t>(kBitsMinFastV + 0x7FFFFFFFu) ? all : none;
+    const I badU = Above<kLanes>(uMost, static_cast<int32_t>((kBitsTwo - kBitsMinFastU) ^ 0x80000000u));
+    const I outside = badU | Above<kLanes>(most, static_cast<int32_t>(kBitsTwo ^ 0x80000000u));
+    // least < bound: bound - min(least, bound) is nonzero.
+    const int32_t leastBound = static_cast<int32_t>(kBitsMinFastV + 0x7FFFFFFFu);
+    const I lb = I{} + leastBound;
+    const I small = (I)((U)lb - (U)(least < lb ? least : lb));
     if (!AnyLane<kLanes>(outside | small)) return kRouteFast;
     if (AnyLane<kLanes>(outside)) return kRouteExact;
-    const I unfaded = most >= static_cast<int32_t>(kBitsFadedV ^ 0x80000000u) ? all : none;
+    const I unfaded = Above<kLanes>(most, static_cast<int32_t>((kBitsFadedV - 1) ^ 0x80000000u));
     return AnyLane<kLanes>(unfaded) ? kRouteScaled : kRouteFaded;
 }
 
@@ -173,7 +188,7 @@ HUEMIX_ALWAYS_INLINE void FastLanes(const Stencil& s, float* uo, float* vo, int 
     const F lv = ((At<kLanes>(s.vc + col - 1) + At<kLanes>(s.vc + col + 1)) + At<kLanes>(s.vn + col)) +
                  At<kLanes>(s.vs + col) - 4.0f * cv;
     const U cvBits = (U)cv;
-    const F cvProduct = (F)(cvBits & (U)(cvBits >= kBitsMinProductV));
+    const F cvProduct = (F)(cvBits & ~(U)Below<kLanes>(cvBits, kBitsMinProductV));
     const F q = cu * cvProduct * cvProduct;
     Put<kLanes>(uo + col, ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu));
     Put<kLanes>(vo + col, ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv);
@@ -211,7 +226,7 @@ HUEMIX_ALWAYS_INLINE void FadedLanes(const Stencil& s, float* uo, float* vo, int
     const D decay = RoundToInteger<kLanes>(__builtin_convertvector(kc, D) * static_cast<double>(feedPlusKill));
     const I units = (__builtin_convertvector(spread, I) + kc) - __builtin_convertvector(decay, I);
     // A negative result is a sign and a magnitude in single precision.
-    const I negative = units < 0;
+    const I negative = units >> 31;
     const I bits = ((units ^ negative) - negative) | (negative & INT32_MIN);
     Put<kLanes>(vo + col, bits);
 }
@@ -235,7 +250,7 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaleUp(typename Lanes<kLanes>::U
     using F = typename Lanes<kLanes>::F;
     using U = typename Lanes<kLanes>::U;
     using I = typename Lanes<kLanes>::I;
-    const I subnormal = (I)(bits < kBitsSmallestNormal);
+    const I subnormal = Below<kLanes>(bits, kBitsSmallestNormal);
     const F fromUnits = __builtin_convertvector((I)(bits & (U)subnormal), F) * 0x1p-85f;
     return (F)(((U)fromUnits & (U)subnormal) | ((bits + kScaleBits) & ~(U)subnormal));
 }
@@ -250,7 +265,7 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaledProduct(float factor, typen
     using L = typename Lanes<kLanes>::L;
     const F product = factor * x;
     const U magnitude = (U)product & 0x7FFFFFFFu;
-    const I small = (I)(magnitude - 1 < kBitsSmallestNormalScaled - 1);
+    const I small = Below<kLanes>(magnitude, kBitsSmallestNormalScaled) & ((I)(0u - magnitude) >> 31);
     if (!AnyLane<kLanes>(small)) return product;
     const D exact = __builtin_convertvector(x, D) * static_cast<double>(factor);
     const D grid = (exact + 0x1.8p-33) - 0x1.8p-33;  // multiples of 2^-85, ties to even
@@ -268,7 +283,7 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaleDown(typename Lanes<kLanes>:
     using I = typename Lanes<kLanes>::I;
     const U bits = (U)x;
     const U magnitude = bits & 0x7FFFFFFFu;
-    const I small = (I)(magnitude < kBitsSmallestNormalScaled);
+    const I small = Below<kLanes>(magnitude, kBitsSmallestNormalScaled);
     const F units = (F)((U)x & (U)small) * 0x1p85f;
     const U subnormal = (U)__builtin_convertvector(units, I) & 0x7FFFFFFFu;
     return (((subnormal | (bits & 0x80000000u))) & (U)small) | ((bits - kScaleBits) & ~(U)small);
@@ -281,7 +296,7 @@ HUEMIX_ALWAYS_INLINE void ScaledLanes(const Stencil& s, float* uo, float* vo, in
     using U = typename Lanes<kLanes>::U;
     const F cu = At<kLanes>(s.uc + col);
     const U cvBits = BitsAt<kLanes>(s.vc + col);
-    const F cvProduct = (F)(cvBits & (U)(cvBits >= kBitsMinProductV));
+    const F cvProduct = (F)(cvBits & ~(U)Below<kLanes>(cvBits, kBitsMinProductV));
     const F q = cu * cvProduct * cvProduct;
     const F lu = ((At<kLanes>(s.uc + col - 1) + At<kLanes>(s.uc + col + 1)) + At<kLanes>(s.un + col)) +
                  At<kLanes>(s.us + col) - 4.0f * cu;

@@ -12,6 +12,7 @@
 #include "modes/modes.h"
 #include "modes/random_jump.h"
 #include "modes/vector_kernel.h"
+#include "modes/workers.h"
 #include "modes/random_source.h"
 #include "tests/test_support.h"
 
@@ -188,15 +189,17 @@ TEST(Buddhabrot, OrbitBuffersAreKeptForTheRun) {
     const double* im = art.orbitIm;
     const long allocations = ArtAllocationCount();
     RenderBuddhabrot(10);
-    EXPECT_EQ(ArtAllocationCount(), allocations + 1);  // only the counters
+    // Only the counters, and with several threads their bytes and lists.
+    EXPECT_EQ(ArtAllocationCount(), allocations + (DrawingThreadCount() > 1 ? 3 : 1));
     EXPECT_EQ(art.orbitRe, re);
     EXPECT_EQ(art.orbitIm, im);
     ReleaseTestState();
 }
 
 TEST(Buddhabrot, FailedAllocationLeavesCanvasAndRandomStreamAlone) {
-    // 1: the counters, 2 and 3: the two orbit arrays of a first call.
-    for (int failing = 1; failing <= 3; ++failing) {
+    // 1: the counters, 2 and 3: the two orbit arrays of a first call, or with several
+    // threads their byte counters and lists first.
+    for (int failing = 1; failing <= (DrawingThreadCount() > 1 ? 5 : 3); ++failing) {
         UseCanvas(320, 200, 8080);
         std::memset(art.canvas, 42, 320 * 200);
         const std::vector<uint8_t> before = CanvasCopy();

@@ -8,6 +8,8 @@
 #include "app/art_state.h"
 #include "modes/buddhabrot.h"
 #include "modes/modes.h"
+#include "modes/reaction_bands.h"
+#include "modes/reaction_diffusion.h"
 #include "modes/vector_kernel.h"
 #include "modes/workers.h"
 #include "tests/test_support.h"
@@ -94,4 +96,48 @@ TEST(ThreadedModes, ZoomFramesAsOnOneThread) {
         DrawMandelbrotZoom();
     };
     ExpectSameOnAnyThreads("zoom", zoom, {5, 0x1234567});
+}
+
+TEST(ThreadedModes, BuddhabrotAsOnOneThread) {
+    // Fewer samples than a picture at most sizes, so that every path and thread count
+    // stays quick; the full picture at the smallest size.
+    ExpectSameOnAnyThreads("buddhabrot", [] { RenderBuddhabrot(300000); }, {3, 0xFEEDBEEF});
+    ExpectSameOnAnyThreads("buddhabrot", [] { if (art.canvasWidth == 320) DrawBuddhabrot(); }, {11});
+}
+
+TEST(ThreadedModes, ReactionBandsStepAsOneThread) {
+    // Grids from the smallest to a few rows per band, odd widths for the vector tails,
+    // and step counts that end on a part of a pass.
+    const int grids[][2] = {{3, 3}, {4, 5}, {37, 9}, {61, 40}, {203, 151}};
+    const ReactionRowFunction row = ReactionRowFor(KernelFor(kUserReaction));
+    for (const auto& grid : grids) {
+        const int gw = grid[0];
+        const int gh = grid[1];
+        const size_t cells = static_cast<size_t>(gw) * gh;
+        std::vector<float> u(cells, 1.0f), v(cells, 0.0f);
+        for (int cy = 0; cy < gh; cy += 7) SeedReactionDisc(u.data(), v.data(), gw, gh, (cy * 13) % gw, cy, 3);
+        for (int steps : {1, 2, 5, 11}) {
+            std::vector<float> u1 = u, v1 = v, su(cells), sv(cells);
+            ReactionStepsWith(row, u1.data(), v1.data(), su.data(), sv.data(), gw, gh, steps, 0.029f, 0.086f);
+            for (int threads : kThreadCounts) {
+                art.drawingThreads = threads;
+                std::vector<float> ut = u, vt = v, tu(cells), tv(cells);
+                std::vector<float> bandRows(ReactionBandFloats(gw) * DrawingThreadCount());
+                ReactionStepsInBands(row, ut.data(), vt.data(), tu.data(), tv.data(), gw, gh, steps, 0.029f, 0.086f,
+                                     bandRows.data());
+                EXPECT_EQ(std::memcmp(ut.data(), u1.data(), cells * sizeof(float)), 0)
+                    << gw << "x" << gh << ", " << steps << " steps, " << threads << " threads";
+                EXPECT_EQ(std::memcmp(vt.data(), v1.data(), cells * sizeof(float)), 0)
+                    << gw << "x" << gh << ", " << steps << " steps, " << threads << " threads";
+            }
+        }
+    }
+    ResetArtState();
+}
+
+TEST(ThreadedModes, ReactionDiffusionAsOnOneThread) {
+    const Outcome one = DrawOn(1, 320, 200, 21, DrawReactionDiffusion);
+    for (int threads : kThreadCounts) {
+        EXPECT_TRUE(DrawOn(threads, 320, 200, 21, DrawReactionDiffusion) == one) << threads << " threads";
+    }
 }

@@ -1,0 +1,19 @@
+// Reaction-diffusion on the drawing threads: the grid in horizontal bands, several
+// time steps per pass, each band's pass computing the rows around it that its steps
+// need (a halo that shrinks by a row per step) so that bands never wait for each
+// other within a pass. Every cell goes through the same row loop as on one thread, so
+// the values are the same bit for bit.
+#pragma once
+#include <cstddef>
+
+#include "modes/reaction_rows.h"
+
+// Floats of scratch rows one thread needs for a grid gw cells wide.
+size_t ReactionBandFloats(int gw);
+
+// `steps` time steps from (u, v) back into (u, v), the same values as
+// ReactionStepsWith(stepRow, ...), on the drawing threads. scratchU and scratchV are
+// grids of the same size whose contents are overwritten; bandRows holds
+// ReactionBandFloats(gw) floats for each of DrawingThreadCount() threads.
+void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float* scratchU, float* scratchV,
+                          int gw, int gh, int steps, float feed, float feedPlusKill, float* bandRows);
