@@ -57,6 +57,11 @@ struct ArtState {
     void* dibInfo = nullptr;        // the platform's BITMAPINFO
     double hueShift = 0.0;
 
+    // ---- the screen saver's choices; huemix.exe leaves them at 0 ----
+    int32_t saverModeChoice = 0;      // 0: all modes in turn; 1..9 that mode only
+    int32_t saverNewPaletteEach = 0;  // 1: a new palette with every picture
+    int32_t saverPictureMs = 0;       // how long each picture stays
+
     // ---- scratch kept between frames by the drawing modes that own it ----
     uint8_t* zoomBuffer = nullptr;  // Mandelbrot zoom's reduced image
     int32_t bufferWidth = 0;        // size the zoom buffer was allocated for

@@ -7,6 +7,7 @@
 #include "app/art_state.h"
 #include "app/command_line.h"
 #include "app/frame.h"
+#include "app/shared_win32.h"
 #include "app/shell_win32.h"
 #include "app/startup.h"
 #include "modes/modes.h"
@@ -18,22 +19,6 @@ namespace {
 constexpr char kClassName[] = "KvHuemixWnd";
 constexpr char kWindowTitle[] = "Korvane's Huemix";
 constexpr WORD kIconResource = 1;
-
-// Per-monitor awareness where the system has it, plain awareness on older systems,
-// nothing on the oldest: both functions are looked up by name, so none is required.
-void MakeDpiAware() {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    if (!user32) return;
-    using SetContext = BOOL(WINAPI*)(HANDLE);
-    using SetAware = BOOL(WINAPI*)();
-    // Through void(*)() because that is the one function pointer type any other converts to.
-    if (FARPROC found = GetProcAddress(user32, "SetProcessDpiAwarenessContext")) {
-        const HANDLE perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
-        reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(found))(perMonitorV2);
-    } else if (FARPROC older = GetProcAddress(user32, "SetProcessDPIAware")) {
-        reinterpret_cast<SetAware>(reinterpret_cast<void (*)()>(older))();
-    }
-}
 
 BOOL CALLBACK SeeMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search) {
     RecordMonitor(reinterpret_cast<MonitorSearch*>(search), monitor);
@@ -61,27 +46,6 @@ ArtRect MeasureMonitor(HMONITOR monitor) {
         return {r.left, r.top, r.right, r.bottom};
     }
     return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-}
-
-// The 32-bit top-down DIB section every frame is composed into. Without it the
-// program still runs and paints black.
-void CreateFrameBitmap() {
-    static_assert(kFrameInfoHeaderBytes == sizeof(BITMAPINFOHEADER));
-    static_assert(kFrameInfoBytes == sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD));
-    auto* info = static_cast<BITMAPINFO*>(AllocateFrameInfo());
-    if (!info) return;
-    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info->bmiHeader.biWidth = art.canvasWidth;
-    info->bmiHeader.biHeight = -art.canvasHeight;  // negative: the first row is the top
-    info->bmiHeader.biPlanes = 1;
-    info->bmiHeader.biBitCount = 32;
-    info->bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    void* pixels = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-    ReleaseDC(nullptr, screen);
-    art.dibSection = bitmap;
-    art.dibPixels = bitmap ? static_cast<uint32_t*>(pixels) : nullptr;
 }
 
 void RegisterWindowClass(HINSTANCE instance) {

@@ -3,16 +3,18 @@
 // assist for every instruction that reads or makes one, which made the pictures whose
 // V tails decay through the subnormal range many times slower than the others.
 //
-// Each vector of cells takes one of three routes, chosen from its inputs' bit patterns:
+// Each vector of cells takes one of four routes, chosen from its inputs' bit patterns:
 //   fast    every V input zero or in [2^-96, 2], every U input in [2^-20, 2]: the single-
 //           precision operations themselves, none of which can then meet a subnormal
 //           (see FastLanes); the product q = u v v is left out where v < 2^-40, since it
 //           is then too small to change the sums it enters;
 //   faded   every V input in [0, 2^-128): V's arithmetic is exact integer arithmetic on
 //           the multiples of 2^-149 those numbers are, and q is a zero;
-//   exact   anything else: every operation in double precision, each result rounded to
-//           the single-precision grid by hand, subnormal spacing included.
-// All three give bit for bit the values of the plain loop in the default environment.
+//   scaled  every V input in [0, 2] otherwise (the edges of faded regions): V's side on
+//           copies 2^64 times larger, where no value is subnormal (see ScaledLanes);
+//   exact   anything else, such as negative numbers: every operation in double
+//           precision, each result rounded to the single-precision grid by hand.
+// All four give bit for bit the values of the plain loop in the default environment.
 //
 // Included by reaction_rows.cpp only: these helpers are always inlined into the loop
 // of one code path, built for that path's instruction set.

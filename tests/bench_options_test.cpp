@@ -48,6 +48,13 @@ TEST(BenchOptions, DefaultsAndEveryOptionRead) {
 
     EXPECT_EQ(Parse({"--seed", "4294967295"}, &options), nullptr);
     EXPECT_EQ(options.seed, 0xFFFFFFFFu);
+
+    // A switch without a value, anywhere among the others.
+    BenchOptions flushed;
+    EXPECT_EQ(flushed.flushSubnormals, 0);
+    EXPECT_EQ(Parse({"--flush-subnormals", "--reps", "3"}, &flushed), nullptr);
+    EXPECT_EQ(flushed.flushSubnormals, 1);
+    EXPECT_EQ(flushed.reps, 3);
 }
 
 TEST(BenchOptions, BadArgumentsAreRefused) {

@@ -224,6 +224,64 @@ TEST(ReactionDiffusion, EveryRowLoopAndFusedStepsMatchOneStepAtATime) {
     }
 }
 
+#if defined(__x86_64__) || defined(_M_X64)
+TEST(ReactionDiffusion, EveryRouteOfTheRowLoopsIsExactAndMeetsNoSubnormal) {
+    // Grids that send vectors down each route and across the bounds between them:
+    // faded tails (V below 2^-128: whole multiples of 2^-149), low tails (V between the
+    // smallest normal number and 2^-96, with subnormals and zeros among them), and cells
+    // at and beside every bound, negatives and U outside [2^-20, 2] included. One step of
+    // every row loop must give the plain step's bits and leave the MXCSR denormal-operand
+    // and underflow flags clear.
+    const float bounds[] = {0.0f, std::ldexp(1.0f, -149), std::nextafter(std::ldexp(1.0f, -128), 0.0f),
+                            std::ldexp(1.0f, -128), std::ldexp(1.0f, -126), std::nextafter(std::ldexp(1.0f, -96), 0.0f),
+                            std::ldexp(1.0f, -96), std::nextafter(std::ldexp(1.0f, -40), 0.0f), std::ldexp(1.0f, -40),
+                            0.25f, 2.0f, std::nextafter(2.0f, 4.0f), -std::ldexp(1.0f, -140)};
+    const float uBounds[] = {std::nextafter(std::ldexp(1.0f, -20), 0.0f), std::ldexp(1.0f, -20), 0.5f, 1.0f, 2.0f,
+                             std::nextafter(2.0f, 4.0f)};
+    const int gw = 53, gh = 12;
+    const std::vector<ReactionRowFunction> loops = RowLoops();
+    for (int kind = 0; kind < 3; ++kind) {
+        for (uint32_t fill = 1; fill <= 40; ++fill) {
+            std::vector<float> u(gw * gh), v(gw * gh);
+            uint32_t s = fill * 7919u + kind;
+            for (size_t i = 0; i < u.size(); ++i) {
+                s = XorShift(s);
+                u[i] = (s & 7) ? 1.0f - (s >> 8 & 0xFFF) / 16384.0f : uBounds[(s >> 3) % 6];
+                s = XorShift(s);
+                if (kind == 0) {
+                    const uint32_t units = (s & 3) ? s >> (11 + (s >> 2 & 7)) : 0;  // below 2^21
+                    std::memcpy(&v[i], &units, sizeof units);
+                } else if (kind == 1) {
+                    v[i] = (s & 7) == 0 ? 0.0f : std::ldexp(1.0f + (s >> 8 & 0xFFFF) / 65536.0f, -96 - static_cast<int>(s % 40));
+                } else {
+                    v[i] = bounds[s % 13];
+                }
+            }
+            const float feed = static_cast<float>(ReactionParams[fill % 6].feed);
+            const float fk = feed + static_cast<float>(ReactionParams[fill % 6].kill);
+            std::vector<float> pu = u, pv = v;
+            ReactionStep(u.data(), v.data(), pu.data(), pv.data(), gw, gh, feed, fk);
+            for (size_t loop = 1; loop < loops.size(); ++loop) {
+                std::vector<float> nu = u, nv = v;
+                const unsigned saved = _mm_getcsr();
+                _mm_setcsr(saved & ~0x3Fu);
+                for (int r = 1; r < gh - 1; ++r) {
+                    const size_t b = static_cast<size_t>(r) * gw;
+                    loops[loop](&u[b - gw], &u[b], &u[b + gw], &v[b - gw], &v[b], &v[b + gw], &nu[b], &nv[b], gw, feed, fk);
+                }
+                const unsigned flags = _mm_getcsr();
+                _mm_setcsr(saved);
+                const std::string where = "kind " + std::to_string(kind) + " fill " + std::to_string(fill) +
+                                          " loop " + std::to_string(loop);
+                ASSERT_EQ(std::memcmp(nu.data(), pu.data(), nu.size() * 4), 0) << where;
+                ASSERT_EQ(std::memcmp(nv.data(), pv.data(), nv.size() * 4), 0) << where;
+                EXPECT_EQ(flags & 0x12u, 0u) << where;
+            }
+        }
+    }
+}
+#endif
+
 TEST(ReactionDiffusion, TailsReachEveryKindOfProduct) {
     // The tail grids must hold cells whose q is a normal number, a subnormal one and a
     // zero from nonzero factors, or the test above proves less than it says.
@@ -266,12 +324,14 @@ TEST(ReactionDiffusion, WholePicturesMatchThePlainComputation) {
 TEST(ReactionDiffusion, FastPathsNeverMeetASubnormal) {
     // The MXCSR flags are sticky: denormal operand (bit 1) and underflow (bit 4) stay
     // clear only if no instruction read or made a subnormal, on any processor. Seeds
-    // 0x5EED1238 and 0x5EED1240 fade over most of the grid.
+    // 0x5EED1238 and 0x5EED1240 fade over most of the grid. One drawing thread: the flags
+    // are the calling thread's own.
     const uint32_t seeds[] = {0x5EED1234u, 0x5EED1236u, 0x5EED1238u, 0x5EED1240u};
     for (int kernel = kKernelSse2; kernel < kKernelCount; ++kernel) {
         if (!ForceKernel(static_cast<VectorKernel>(kernel))) continue;
         for (uint32_t seed : seeds) {
             UseCanvas(320, 200, seed);
+            art.drawingThreads = 1;
             const unsigned saved = _mm_getcsr();
             _mm_setcsr(saved & ~0x3Fu);
             DrawReactionDiffusion();
@@ -280,6 +340,7 @@ TEST(ReactionDiffusion, FastPathsNeverMeetASubnormal) {
             EXPECT_EQ(flags & 0x12u, 0u) << KernelName(static_cast<VectorKernel>(kernel)) << " seed " << seed;
         }
     }
+    art.drawingThreads = 0;
     ResetKernel();
     ReleaseTestState();
 }

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "modes/processor.h"
+
 TEST(VectorKernel, NamesReadBackAndForcingKeepsToAvailablePaths) {
     for (int k = 0; k < kKernelCount; ++k) {
         VectorKernel parsed = kKernelPlain;
@@ -55,4 +59,14 @@ TEST(VectorKernel, EachModeTakesAPathTimedOnItsKindOfProcessor) {
     for (int user = 0; user < kKernelUserCount; ++user) EXPECT_EQ(KernelFor(static_cast<KernelUser>(user)), kKernelPlain);
     ResetKernel();
     EXPECT_TRUE(KernelAvailable(KernelFor(kUserReaction)));
+}
+
+TEST(VectorKernel, ProcessorIsNamedAndItsMakerReadFromTheVendor) {
+    const std::string vendor = ProcessorVendor();
+    const std::string model = ProcessorModel();
+    EXPECT_FALSE(vendor.empty());
+    EXPECT_FALSE(model.empty());
+    EXPECT_NE(model.front(), ' ');  // leading blanks of the brand string are dropped
+    EXPECT_EQ(ProcessorMakerOf() == kMakerIntel, vendor == "GenuineIntel");
+    EXPECT_EQ(ProcessorMakerOf() == kMakerAmd, vendor == "AuthenticAMD");
 }

@@ -370,3 +370,52 @@ e2e_wait_for() {
     done
     return 0
 }
+
+# ---- two monitors -------------------------------------------------------------------
+
+# e2e_start_two_monitors: instead of Xvfb, which gives Wine only one monitor, starts an
+# X server with the dummy video driver and two outputs side by side: 1280 x 1024 at
+# (0, 0), the primary one, and 1024 x 768 at (1280, 0). Exports DISPLAY.
+e2e_start_two_monitors() {
+    local tool
+    for tool in Xorg xrandr; do
+        command -v "$tool" >/dev/null 2>&1 || e2e_fail "missing tool: $tool"
+    done
+    cat >"$E2E_WORK/xorg.conf" <<'CONF'
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual 2304 1024
+    EndSubSection
+EndSection
+CONF
+    local numberFile="$E2E_WORK/display"
+    : >"$numberFile"
+    Xorg -displayfd 9 -config "$E2E_WORK/xorg.conf" -logfile "$E2E_WORK/xorg.log" -noreset -nolisten tcp \
+        9>"$numberFile" >"$E2E_WORK/xorg.out" 2>&1 &
+    E2E_XVFB_PID=$!
+    e2e_wait_for 15 test -s "$numberFile" || e2e_fail "Xorg did not start (see $E2E_WORK/xorg.log)"
+    export DISPLAY=":$(head -n1 "$numberFile")"
+    e2e_wait_for 10 xwininfo -root >/dev/null 2>&1 || e2e_fail "display $DISPLAY does not answer"
+    {
+        # The dummy outputs list only modes up to 1024 x 768: 1280 x 1024 (VESA, 60 Hz)
+        # is added first.
+        xrandr --newmode 1280x1024 108.00 1280 1328 1440 1688 1024 1025 1028 1066 +hsync +vsync &&
+            xrandr --addmode DUMMY0 1280x1024 &&
+            xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 --primary &&
+            xrandr --addmode DUMMY1 1024x768 &&
+            xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0 &&
+            xrandr -q  # a full query: without it the server does not probe again
+    } >"$E2E_WORK/xrandr.log" 2>&1 || e2e_fail "xrandr could not set up two monitors (see $E2E_WORK/xrandr.log)"
+}

@@ -2,7 +2,8 @@
 # The download: scripts/package.sh packs what this build made into a zip that holds
 # the executables and README.txt, in that order, each with the fixed time and
 # permissions, the executables byte for byte as built; the .sha256 beside it checks
-# out; and the program unpacked from the zip starts and quits with exit code 0.
+# out; and the program and the screen saver unpacked from the zip start and end with
+# exit code 0.
 #
 #     bash test_package.sh BUILD_DIR VERSION EXECUTABLE...
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh"
@@ -64,4 +65,18 @@ e2e_wait_window
 e2e_key q
 e2e_wait_exit || e2e_fail "huemix.exe from the zip does not end on Q"
 [ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "huemix.exe from the zip ends with exit code $E2E_EXIT_CODE"
+
+# The screen saver from the zip runs full screen and ends on a click, with exit code 0.
+_package_saver_shown() {
+    xdotool search --onlyvisible --name "^Korvane's Huemix Screen Saver\$" >/dev/null 2>&1
+}
+if [ -f "$unpacked/huemix.scr" ]; then
+    E2E_EXE="$unpacked/huemix.scr"
+    e2e_start_huemix /s
+    e2e_wait_for 60 _package_saver_shown || e2e_fail "huemix.scr /s from the zip shows no window"
+    sleep 1
+    e2e_click 1
+    e2e_wait_exit || e2e_fail "huemix.scr from the zip does not end on a click"
+    [ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "huemix.scr from the zip ends with exit code $E2E_EXIT_CODE"
+fi
 e2e_pass
