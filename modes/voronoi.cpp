@@ -10,6 +10,7 @@
 #include "app/memory.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
+#include "modes/workers.h"
 
 namespace {
 constexpr double kSeedsPerDetail = 40.0;
@@ -104,11 +105,27 @@ void PaintRow(int y, const int* seedX, const int* seedY, const int* seedColour, 
         owner = next.seed;
     }
 }
+
+struct VoronoiSeeds {
+    const int* seedX;
+    const int* seedY;
+    const int* seedColour;
+    int n;
+};
+
+// Rows per piece of work handed to the drawing threads.
+constexpr int kRowsPerPiece = 8;
+
+void PaintRows(void* context, int from, int to, int) {
+    const VoronoiSeeds& seeds = *static_cast<const VoronoiSeeds*>(context);
+    int64_t line[kMaxVoronoiSeeds];  // per-row terms; bounded, so no further allocation
+    for (int y = from; y < to; ++y) PaintRow(y, seeds.seedX, seeds.seedY, seeds.seedColour, seeds.n, line);
+}
 }  // namespace
 
 void PaintVoronoi(const int* seedX, const int* seedY, const int* seedColour, int n) {
-    int64_t line[kMaxVoronoiSeeds];  // per-row terms; bounded, so no further allocation
-    for (int y = 0; y < art.canvasHeight; ++y) PaintRow(y, seedX, seedY, seedColour, n, line);
+    VoronoiSeeds seeds{seedX, seedY, seedColour, n};
+    RunRows(PaintRows, &seeds, art.canvasHeight, kRowsPerPiece);
 }
 
 void DrawVoronoi() {

@@ -87,6 +87,8 @@ void ExpectSameOnAnyThreads(const char* name, Draw draw, const std::vector<uint3
 
 TEST(ThreadedModes, PlasmaAsOnOneThread) { ExpectSameOnAnyThreads("plasma", DrawPlasma, {1, 0xBADCAFE}); }
 
+TEST(ThreadedModes, VoronoiAsOnOneThread) { ExpectSameOnAnyThreads("voronoi", DrawVoronoi, {9, 0x5EED}); }
+
 TEST(ThreadedModes, ZoomFramesAsOnOneThread) {
     // A fresh zoom and frames deeper in, each drawn from the previous one.
     auto zoom = [] {
