@@ -147,8 +147,12 @@ int WantedThreads() {
 }  // namespace
 
 int LogicalProcessorCount() {
-    const unsigned count = std::thread::hardware_concurrency();
-    return count == 0 ? 1 : static_cast<int>(count);
+    // Asked once: some systems read a file for it, and every RunRows wants it.
+    static const int count = [] {
+        const unsigned logical = std::thread::hardware_concurrency();
+        return logical == 0 ? 1 : static_cast<int>(logical);
+    }();
+    return count;
 }
 
 int DrawingThreadCount() {
