@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "modes/reaction_diffusion.h"
 #include "modes/workers.h"
 
 namespace {
@@ -9,9 +10,12 @@ namespace {
 // levels x (levels - 1) more for its halo, so fewer levels waste less; more levels
 // keep the grids longer in the cache. Four measured best on 2 cores at 600 x 360.
 constexpr int kBandLevels = 4;
-// Bands per thread: more balance the threads better, fewer waste less on halos. One
-// measured best, on a quiet machine and with one core busy elsewhere alike.
-constexpr int kBandsPerThread = 1;
+// Bands per thread: more let a thread that the system keeps waiting hold up less of a
+// pass, since the others take over its bands; fewer waste less on the halos, which a
+// band of B rows pays 2 (levels - 1) / B of its work for.
+constexpr int kBandsPerThread = 4;
+// Bands below this many rows would spend more on their halos than they save.
+constexpr int kFewestBandRows = 24;
 
 int Max(int a, int b) { return a > b ? a : b; }
 int Min(int a, int b) { return a < b ? a : b; }
@@ -23,6 +27,8 @@ struct BandPass {
     float* outU;  // the state after it
     float* outV;
     float* bandRows;
+    const ReactionRowSummary* summaries;  // of the rows of (u, v), or null
+    ReactionRowSummary* outSummaries;     // of the rows of (outU, outV)
     int gw;
     int gh;
     int levels;
@@ -47,6 +53,11 @@ void PassBand(const BandPass& pass, int first, int end, float* ringU, float* rin
         if (level == 0 || row == 0 || row == gh - 1) return grid + static_cast<size_t>(row) * gw;
         return ringRow(ring, level, row);
     };
+    ReactionRowSummary ringSummaries[(kBandLevels - 1) * 3];
+    auto summaryOf = [&](int level, int row) -> const ReactionRowSummary& {
+        if (level == 0 || row == 0 || row == gh - 1) return pass.summaries[row];
+        return ringSummaries[(level - 1) * 3 + row % 3];
+    };
     for (int i = first - (levels - 1); i <= end - 1 + (levels - 1); ++i) {
         for (int level = 1; level <= levels; ++level) {
             const int row = i - level + 1;
@@ -64,10 +75,23 @@ void PassBand(const BandPass& pass, int first, int end, float* ringU, float* rin
                 outV[0] = borderV[0];
                 outV[gw - 1] = borderV[gw - 1];
             }
-            pass.stepRow(stateRow(pass.u, ringU, level - 1, row - 1), stateRow(pass.u, ringU, level - 1, row),
-                         stateRow(pass.u, ringU, level - 1, row + 1), stateRow(pass.v, ringV, level - 1, row - 1),
-                         stateRow(pass.v, ringV, level - 1, row), stateRow(pass.v, ringV, level - 1, row + 1),
-                         outU, outV, gw, pass.feed, pass.feedPlusKill);
+            ReactionRowSummary around[3];
+            if (pass.summaries) {
+                around[0] = summaryOf(level - 1, row - 1);
+                around[1] = summaryOf(level - 1, row);
+                around[2] = summaryOf(level - 1, row + 1);
+            }
+            const ReactionRowSummary written = pass.stepRow(
+                stateRow(pass.u, ringU, level - 1, row - 1), stateRow(pass.u, ringU, level - 1, row),
+                stateRow(pass.u, ringU, level - 1, row + 1), stateRow(pass.v, ringV, level - 1, row - 1),
+                stateRow(pass.v, ringV, level - 1, row), stateRow(pass.v, ringV, level - 1, row + 1), outU, outV,
+                gw, pass.feed, pass.feedPlusKill, pass.summaries ? around : nullptr);
+            if (!pass.summaries) continue;
+            if (level < levels) {
+                ringSummaries[(level - 1) * 3 + row % 3] = written;
+            } else {
+                pass.outSummaries[row] = written;
+            }
         }
     }
 }
@@ -89,10 +113,18 @@ void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float
     // The scratch grids take the borders, which no step changes.
     std::memcpy(scratchU, u, bytes);
     std::memcpy(scratchV, v, bytes);
+    // The rows' summaries of either pair of grids; the border rows' stand in both.
+    ReactionRowSummary tables[2][kMostSummarizedRows];
+    const bool summarized = stepRow != ReactionRowPlain && gh <= kMostSummarizedRows;
+    if (summarized) {
+        SummarizeReactionRows(u, v, gw, gh, tables[0]);
+        tables[1][0] = tables[0][0];
+        tables[1][gh - 1] = tables[0][gh - 1];
+    }
     const int interior = gh - 2;
-    const int bands = DrawingThreadCount() * kBandsPerThread;
-    const int grain = (interior + bands - 1) / bands;
-    BandPass pass{stepRow, u, v, scratchU, scratchV, bandRows, gw, gh, 0, feed, feedPlusKill};
+    const int grain = BandRows(interior, DrawingThreadCount());
+    BandPass pass{stepRow, u, v, scratchU, scratchV, bandRows, summarized ? tables[0] : nullptr,
+                  summarized ? tables[1] : nullptr, gw, gh, 0, feed, feedPlusKill};
     for (int done = 0; done < steps; done += pass.levels) {
         pass.levels = Min(kBandLevels, steps - done);
         RunRows(PassBands, &pass, interior, grain);
@@ -103,9 +135,19 @@ void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float
         pass.v = pass.outV;
         pass.outU = oldU;
         pass.outV = oldV;
+        ReactionRowSummary* const oldSummaries = const_cast<ReactionRowSummary*>(pass.summaries);
+        pass.summaries = pass.outSummaries;
+        pass.outSummaries = oldSummaries;
     }
     if (pass.u != u) {
         std::memcpy(u, pass.u, bytes);
         std::memcpy(v, pass.v, bytes);
     }
+}
+
+int BandRows(int interior, int threads) {
+    if (threads <= 1) return interior;
+    const int bands = threads * kBandsPerThread;
+    const int rows = (interior + bands - 1) / bands;
+    return rows > kFewestBandRows ? rows : (kFewestBandRows < interior ? kFewestBandRows : interior);
 }

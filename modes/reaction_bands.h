@@ -1,4 +1,5 @@
-// Reaction-diffusion on the drawing threads: the grid in horizontal bands, several
+// Reaction-diffusion on the drawing threads: the grid in horizontal bands, a few per
+// thread, taken by whichever thread is free, several
 // time steps per pass, each band's pass computing the rows around it that its steps
 // need (a halo that shrinks by a row per step) so that bands never wait for each
 // other within a pass. Every cell goes through the same row loop as on one thread, so
@@ -17,3 +18,6 @@ size_t ReactionBandFloats(int gw);
 // ReactionBandFloats(gw) floats for each of DrawingThreadCount() threads.
 void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float* scratchU, float* scratchV,
                           int gw, int gh, int steps, float feed, float feedPlusKill, float* bandRows);
+
+// Rows per band for an interior of that many rows on that many drawing threads.
+int BandRows(int interior, int threads);

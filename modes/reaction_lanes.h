@@ -28,6 +28,16 @@
 #include <immintrin.h>
 #endif
 
+namespace reaction_lanes {
+// Bit patterns of the bounds of the routes (positive numbers order as their bits).
+constexpr uint32_t kBitsTwo = 0x40000000u;          // 2.0f
+constexpr uint32_t kBitsMinFastV = 0x0F800000u;     // 2^-96
+constexpr uint32_t kBitsMinFastU = 0x35800000u;     // 2^-20
+constexpr uint32_t kBitsMinProductV = 0x2B800000u;  // 2^-40: q is computed from here on
+constexpr uint32_t kBitsFadedV = 0x00200000u;       // 2^-128
+constexpr uint32_t kBitsSmallestNormal = 0x00800000u;
+}  // namespace reaction_lanes
+
 #if HUEMIX_VECTOR_KERNELS
 // Vector values passed and returned change the calling convention; the helpers below
 // are always inlined into one code path, so no call ever passes one.
@@ -37,13 +47,6 @@ namespace reaction_lanes {
 constexpr float kDiffusionU = 0.16f;
 constexpr float kDiffusionV = 0.08f;
 
-// Bit patterns of the bounds of the routes (positive numbers order as their bits).
-constexpr uint32_t kBitsTwo = 0x40000000u;          // 2.0f
-constexpr uint32_t kBitsMinFastV = 0x0F800000u;     // 2^-96
-constexpr uint32_t kBitsMinFastU = 0x35800000u;     // 2^-20
-constexpr uint32_t kBitsMinProductV = 0x2B800000u;  // 2^-40: q is computed from here on
-constexpr uint32_t kBitsFadedV = 0x00200000u;       // 2^-128
-constexpr uint32_t kBitsSmallestNormal = 0x00800000u;
 
 template <int kLanes>
 struct Lanes {
@@ -393,6 +396,50 @@ HUEMIX_ALWAYS_INLINE void ExactLanes(const Stencil& s, float* uo, float* vo, int
 #undef HUEMIX_R
     Put<kLanes>(uo + col, Narrow<kLanes>(nu));
     Put<kLanes>(vo + col, Narrow<kLanes>(nv));
+}
+
+// ---- what a tile's outputs allow the next step ----
+// The running bounds of the cells a tile's vectors wrote, in the biased forms RouteOf
+// compares: V's largest (negatives counted largest), V's smallest nonzero, U's largest
+// after the shift that sends everything outside [2^-20, 2] above the range.
+template <int kLanes>
+struct TileBounds {
+    typename Lanes<kLanes>::I vMost;
+    typename Lanes<kLanes>::I vLeast;
+    typename Lanes<kLanes>::I uMost;
+};
+
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE TileBounds<kLanes> EmptyBounds() {
+    using I = typename Lanes<kLanes>::I;
+    return TileBounds<kLanes>{I{} + INT32_MIN, I{} + INT32_MAX, I{} + INT32_MIN};
+}
+
+// Takes the kLanes cells from column col on of the rows just written into the bounds.
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE void Bound(TileBounds<kLanes>& b, const float* uo, const float* vo, int col) {
+    using I = typename Lanes<kLanes>::I;
+    const typename Lanes<kLanes>::U v = BitsAt<kLanes>(vo + col);
+    const I most = (I)(v ^ 0x80000000u);
+    const I least = (I)(v + 0x7FFFFFFFu);
+    const I u = (I)(BitsAt<kLanes>(uo + col) + (0x80000000u - kBitsMinFastU));
+    b.vMost = b.vMost > most ? b.vMost : most;
+    b.vLeast = b.vLeast < least ? b.vLeast : least;
+    b.uMost = b.uMost > u ? b.uMost : u;
+}
+
+// Whether every cell taken into the bounds allows the fast route, and the faded one.
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE void BoundsAllow(const TileBounds<kLanes>& b, bool* fast, bool* faded) {
+    using I = typename Lanes<kLanes>::I;
+    using U = typename Lanes<kLanes>::U;
+    const I badU = Above<kLanes>(b.uMost, static_cast<int32_t>((kBitsTwo - kBitsMinFastU) ^ 0x80000000u));
+    const I bigV = Above<kLanes>(b.vMost, static_cast<int32_t>(kBitsTwo ^ 0x80000000u));
+    const I lb = I{} + static_cast<int32_t>(kBitsMinFastV + 0x7FFFFFFFu);
+    const I small = (I)((U)lb - (U)(b.vLeast < lb ? b.vLeast : lb));
+    const I unfaded = Above<kLanes>(b.vMost, static_cast<int32_t>((kBitsFadedV - 1) ^ 0x80000000u));
+    *fast = !AnyLane<kLanes>(badU | bigV | small);
+    *faded = !AnyLane<kLanes>(badU | unfaded);
 }
 
 template <int kLanes>

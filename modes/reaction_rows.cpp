@@ -1,6 +1,8 @@
 // Row loops of the reaction-diffusion step: the plain reference, and one width-generic
 // vector loop, which never meets a subnormal number, compiled for 128-, 256- and 512-bit
-// vectors.
+// vectors. The vector loop goes tile by tile: a tile whose inputs the summaries show to
+// allow the fast or the faded route throughout takes it for every vector, with no test;
+// the others choose a route for each vector from its inputs' bits.
 #include "modes/reaction_rows.h"
 
 #include "modes/reaction_lanes.h"
@@ -24,21 +26,55 @@ HUEMIX_ALWAYS_INLINE void StepCell(const float* un, const float* uc, const float
     vo[col] = ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv;
 }
 
+constexpr int kTileCells = 1 << kReactionTileShift;
+using reaction_lanes::kBitsFadedV;
+using reaction_lanes::kBitsMinFastU;
+using reaction_lanes::kBitsMinFastV;
+using reaction_lanes::kBitsTwo;
+
+uint32_t Bits(float x) {
+    uint32_t bits;
+    __builtin_memcpy(&bits, &x, sizeof bits);
+    return bits;
+}
+
+// Whether one cell allows the fast route, and the faded one, told by its bits alone
+// (negative numbers have the largest patterns).
+bool CellAllowsFast(float u, float v) {
+    const uint32_t ub = Bits(u), vb = Bits(v);
+    return ub >= kBitsMinFastU && ub <= kBitsTwo && (vb == 0 || (vb >= kBitsMinFastV && vb <= kBitsTwo));
+}
+bool CellAllowsFaded(float u, float v) {
+    const uint32_t ub = Bits(u);
+    return ub >= kBitsMinFastU && ub <= kBitsTwo && Bits(v) < kBitsFadedV;
+}
+
+uint64_t TileBit(int tile) { return tile < 64 ? uint64_t{1} << tile : 0; }
+
+// The tiles of a row whose every input, in the rows north, at and south of it, allows
+// a route: the tile above and below, and the tile itself and both neighbours in the
+// centre row, whose edge cells the tile's outermost cells read. The first and last
+// tiles hold the border columns their edge cells read.
+uint64_t TilesAllowing(uint64_t north, uint64_t centre, uint64_t south, uint64_t lastTile) {
+    return north & south & centre & ((centre << 1) | 1) & ((centre >> 1) | lastTile);
+}
+
 #if HUEMIX_VECTOR_KERNELS
 using reaction_lanes::Stencil;
 using reaction_lanes::StepLanes;
 
-// A whole row: vectors from column 1 on, and a last vector ending at column gw - 2 that
-// may overlap the one before it (those cells are computed twice, to the same values).
-// A row narrower than one vector is computed in a padded copy, so that it too takes the
-// routes that never meet a subnormal.
+enum TileRoute : int { kTileFast, kTileFaded, kTileMixed };
+
+// A whole row, tile by tile: vectors from the tile's first column on, and a last vector
+// ending at its last column that may overlap the one before it (those cells are
+// computed twice, to the same values). A row narrower than one vector is computed in a
+// padded copy, so that it too takes the routes that never meet a subnormal.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const float* us,
-                                       const float* vn, const float* vc, const float* vs,
-                                       float* uo, float* vo, int gw, float feed,
-                                       float feedPlusKill) {
-    const int last = gw - 1 - kLanes;
-    if (last < 1) {
+HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const float* uc, const float* us,
+                                                     const float* vn, const float* vc, const float* vs,
+                                                     float* uo, float* vo, int gw, float feed,
+                                                     float feedPlusKill, const ReactionRowSummary* around) {
+    if (gw - 1 - kLanes < 1) {
         constexpr int kPadded = kLanes + 2;
         float rows[8][kPadded] = {};
         const float* in[6] = {un, uc, us, vn, vc, vs};
@@ -47,47 +83,114 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
         StepLanes<kLanes>(padded, rows[6], rows[7], 1, feed, feedPlusKill);
         __builtin_memcpy(uo + 1, rows[6] + 1, (gw - 2) * sizeof(float));
         __builtin_memcpy(vo + 1, rows[7] + 1, (gw - 2) * sizeof(float));
-        return;
+        return ReactionRowSummary{0, 0};
     }
     const Stencil s{un, uc, us, vn, vc, vs};
-    for (int col = 1; col < last; col += kLanes) StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-    StepLanes<kLanes>(s, uo, vo, last, feed, feedPlusKill);
+    const int tiles = (gw - 1) / kTileCells + 1;
+    const uint64_t lastTile = TileBit(tiles - 1);
+    uint64_t fastIn = 0;
+    uint64_t fadedIn = 0;
+    if (around) {
+        fastIn = TilesAllowing(around[0].fast, around[1].fast, around[2].fast, lastTile);
+        fadedIn = TilesAllowing(around[0].faded, around[1].faded, around[2].faded, lastTile);
+    }
+    ReactionRowSummary out{0, 0};
+    for (int t = 0; t < tiles; ++t) {
+        const int begin = t == 0 ? 1 : t * kTileCells;
+        const int end = (t + 1) * kTileCells < gw - 1 ? (t + 1) * kTileCells : gw - 1;
+        const uint64_t bit = TileBit(t);
+        const TileRoute route = (fastIn & bit) ? kTileFast : (fadedIn & bit) ? kTileFaded : kTileMixed;
+        reaction_lanes::TileBounds<kLanes> bounds = reaction_lanes::EmptyBounds<kLanes>();
+        for (int col = begin; col < end; col += kLanes) {
+            const bool final = col + kLanes >= end;
+            if (final) col = end - kLanes;
+            TileRoute r = route;
+            // A last vector reaching back into the tile before reads that tile's inputs too.
+            if (col < begin && !((r == kTileFast && (fastIn & bit >> 1)) || (r == kTileFaded && (fadedIn & bit >> 1)))) {
+                r = kTileMixed;
+            }
+            switch (r) {
+                case kTileFast:
+                    reaction_lanes::FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+                    break;
+                case kTileFaded:
+                    reaction_lanes::FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+                    break;
+                case kTileMixed:
+                    StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+                    break;
+            }
+            reaction_lanes::Bound<kLanes>(bounds, uo, vo, col);
+            if (final) break;
+        }
+        bool fast = false;
+        bool faded = false;
+        reaction_lanes::BoundsAllow<kLanes>(bounds, &fast, &faded);
+        // The border columns never change: the output row's are the centre row's.
+        if (t == 0) {
+            fast = fast && CellAllowsFast(uc[0], vc[0]);
+            faded = faded && CellAllowsFaded(uc[0], vc[0]);
+        }
+        if (t == tiles - 1) {
+            fast = fast && CellAllowsFast(uc[gw - 1], vc[gw - 1]);
+            faded = faded && CellAllowsFaded(uc[gw - 1], vc[gw - 1]);
+        }
+        if (fast) out.fast |= bit;
+        if (faded) out.faded |= bit;
+    }
+    return out;
 }
 
-void StepRowSse2(const float* un, const float* uc, const float* us, const float* vn,
+ReactionRowSummary StepRowSse2(const float* un, const float* uc, const float* us, const float* vn,
                  const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
-                 float feedPlusKill) {
-    StepRowLanes<4>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
+                 float feedPlusKill, const ReactionRowSummary* around) {
+    return StepRowLanes<4>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 
-HUEMIX_TARGET_AVX2 void StepRowAvx2(const float* un, const float* uc, const float* us,
+HUEMIX_TARGET_AVX2 ReactionRowSummary StepRowAvx2(const float* un, const float* uc, const float* us,
                                     const float* vn, const float* vc, const float* vs, float* uo,
-                                    float* vo, int gw, float feed, float feedPlusKill) {
-    StepRowLanes<8>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
+                                    float* vo, int gw, float feed, float feedPlusKill, const ReactionRowSummary* around) {
+    return StepRowLanes<8>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 
-HUEMIX_TARGET_AVX2 void StepRowWideOnAvx2(const float* un, const float* uc, const float* us,
+HUEMIX_TARGET_AVX2 ReactionRowSummary StepRowWideOnAvx2(const float* un, const float* uc, const float* us,
                                           const float* vn, const float* vc, const float* vs,
                                           float* uo, float* vo, int gw, float feed,
-                                          float feedPlusKill) {
-    StepRowLanes<16>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
+                                          float feedPlusKill, const ReactionRowSummary* around) {
+    return StepRowLanes<16>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 
-HUEMIX_TARGET_AVX512 void StepRowAvx512(const float* un, const float* uc, const float* us,
+HUEMIX_TARGET_AVX512 ReactionRowSummary StepRowAvx512(const float* un, const float* uc, const float* us,
                                         const float* vn, const float* vc, const float* vs,
                                         float* uo, float* vo, int gw, float feed,
-                                        float feedPlusKill) {
-    StepRowLanes<16>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
+                                        float feedPlusKill, const ReactionRowSummary* around) {
+    return StepRowLanes<16>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 #endif
 }  // namespace
 
-void ReactionRowPlain(const float* un, const float* uc, const float* us, const float* vn,
-                      const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
-                      float feedPlusKill) {
+ReactionRowSummary SummarizeReactionRow(const float* u, const float* v, int gw) {
+    ReactionRowSummary summary{0, 0};
+    for (int t = 0; t * kTileCells < gw && t < 64; ++t) {
+        bool fast = true;
+        bool faded = true;
+        for (int col = t * kTileCells; col < (t + 1) * kTileCells && col < gw; ++col) {
+            fast = fast && CellAllowsFast(u[col], v[col]);
+            faded = faded && CellAllowsFaded(u[col], v[col]);
+        }
+        if (fast) summary.fast |= TileBit(t);
+        if (faded) summary.faded |= TileBit(t);
+    }
+    return summary;
+}
+
+ReactionRowSummary ReactionRowPlain(const float* un, const float* uc, const float* us, const float* vn,
+                                    const float* vc, const float* vs, float* uo, float* vo, int gw,
+                                    float feed, float feedPlusKill, const ReactionRowSummary*) {
     for (int col = 1; col < gw - 1; ++col) {
         StepCell(un, uc, us, vn, vc, vs, uo, vo, col, feed, feedPlusKill);
     }
+    return ReactionRowSummary{0, 0};
 }
 
 ReactionRowFunction ReactionRowFor(VectorKernel kernel) {

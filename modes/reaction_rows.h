@@ -1,20 +1,41 @@
 // The row loops of one reaction-diffusion time step, one per code path. Every loop
 // gives bit for bit the values of the plain one.
 #pragma once
+#include <cstdint>
+
 #include "modes/vector_kernel.h"
 
+// What the vector loops know of a row of the state, tile by tile: bit t stands for the
+// cells of columns 64 t .. 64 t + 63 (tiles past the 64th are never known). A bit of
+// `fast` is set when every U of the tile lies in [2^-20, 2] and every V is zero or in
+// [2^-96, 2]; a bit of `faded` when every U lies so and every V in [0, 2^-128). A clear
+// bit says nothing. The loops read the summaries of the three rows a row is computed
+// from, so that a tile whose inputs all allow one route takes it with no test per
+// vector, and return the summary of the row they wrote.
+struct ReactionRowSummary {
+    uint64_t fast;
+    uint64_t faded;
+};
+constexpr int kReactionTileShift = 6;  // 64 cells a tile
+
+// The summary of a row of U and V, cell by cell (border columns included).
+ReactionRowSummary SummarizeReactionRow(const float* u, const float* v, int gw);
+
 // The interior cells (columns 1 to gw - 2) of one row from the rows north, at and south
-// of it, for U and V; the output rows never overlap the input rows.
-using ReactionRowFunction = void (*)(const float* un, const float* uc, const float* us,
-                                     const float* vn, const float* vc, const float* vs,
-                                     float* uo, float* vo, int gw, float feed,
-                                     float feedPlusKill);
+// of it, for U and V; the output rows never overlap the input rows. `around` holds the
+// summaries of the north, centre and south rows, or is null where they are not known.
+// Returns the summary of the row written (border columns taken from the centre row);
+// the plain loop knows nothing and returns an empty one.
+using ReactionRowFunction = ReactionRowSummary (*)(const float* un, const float* uc, const float* us,
+                                                   const float* vn, const float* vc, const float* vs,
+                                                   float* uo, float* vo, int gw, float feed,
+                                                   float feedPlusKill, const ReactionRowSummary* around);
 
 // The reference loop: one cell at a time, every operation rounded to single precision
 // in the order of the model.
-void ReactionRowPlain(const float* un, const float* uc, const float* us, const float* vn,
-                      const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
-                      float feedPlusKill);
+ReactionRowSummary ReactionRowPlain(const float* un, const float* uc, const float* us, const float* vn,
+                                    const float* vc, const float* vs, float* uo, float* vo, int gw,
+                                    float feed, float feedPlusKill, const ReactionRowSummary* around);
 
 // The loop of a code path: the plain one for kKernelPlain and for paths not compiled in.
 ReactionRowFunction ReactionRowFor(VectorKernel kernel);

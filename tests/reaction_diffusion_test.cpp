@@ -267,7 +267,8 @@ TEST(ReactionDiffusion, EveryRouteOfTheRowLoopsIsExactAndMeetsNoSubnormal) {
                 _mm_setcsr(saved & ~0x3Fu);
                 for (int r = 1; r < gh - 1; ++r) {
                     const size_t b = static_cast<size_t>(r) * gw;
-                    loops[loop](&u[b - gw], &u[b], &u[b + gw], &v[b - gw], &v[b], &v[b + gw], &nu[b], &nv[b], gw, feed, fk);
+                    loops[loop](&u[b - gw], &u[b], &u[b + gw], &v[b - gw], &v[b], &v[b + gw], &nu[b], &nv[b], gw, feed, fk,
+                               nullptr);
                 }
                 const unsigned flags = _mm_getcsr();
                 _mm_setcsr(saved);
