@@ -55,18 +55,26 @@ void EndTimedWork(const FlushScope& scope) {
 #endif
 }
 
-// The code path each figure's picture takes; "plain" for modes that have only one.
+// The user of the vector paths behind each figure; -1 for modes with one path only.
+int UserOfFigure(int figure) {
+    if (figure == 0) return kUserSplash;
+    if (figure == 1) return kUserPlasma;
+    if (figure == 3) return kUserPhyllotaxis;
+    if (figure == 5) return kUserReaction;
+    if (figure >= kBenchFirstZoomFigure && figure < kBenchFirstZoomFigure + kBenchZoomFrameCount) return kUserZoom;
+    if (figure == kBenchFigureCount - 2) return kUserBuddhabrot;
+    if (figure == kBenchFigureCount - 1) return kUserCompose;
+    return -1;
+}
+
+// The path each figure's picture takes, and how it was settled.
 const char* PathOfFigure(int figure) {
-    if (figure == 0) return KernelName(KernelFor(kUserSplash));
-    if (figure == 1) return KernelName(KernelFor(kUserPlasma));
-    if (figure == 3) return KernelName(KernelFor(kUserPhyllotaxis));
-    if (figure == 5) return KernelName(KernelFor(kUserReaction));
-    if (figure >= kBenchFirstZoomFigure && figure < kBenchFirstZoomFigure + kBenchZoomFrameCount) {
-        return KernelName(KernelFor(kUserZoom));
-    }
-    if (figure == kBenchFigureCount - 2) return KernelName(KernelFor(kUserBuddhabrot));
-    if (figure == kBenchFigureCount - 1) return KernelName(KernelFor(kUserCompose));
-    return "plain";
+    const int user = UserOfFigure(figure);
+    return user < 0 ? "plain" : KernelName(KernelFor(static_cast<KernelUser>(user)));
+}
+const char* ChoiceOfFigure(int figure) {
+    const int user = UserOfFigure(figure);
+    return KernelChoiceName(user < 0 ? kChoiceOnly : KernelChoiceOf(static_cast<KernelUser>(user)));
 }
 
 double MillisecondsSince(Clock::time_point start) {
@@ -80,10 +88,24 @@ double Median(std::vector<double> values) {
 }
 
 void PrintFigure(const char* name, double ms) {
-    const int figure = FindBenchFigure(name);
-    std::printf("%s %dx%d %.3f %s\n", name, art.canvasWidth, art.canvasHeight, ms,
-                PathOfFigure(figure >= 0 ? figure : FindBenchFigure("reaction-diffusion")));
+    int figure = FindBenchFigure(name);
+    if (figure < 0) figure = FindBenchFigure("reaction-diffusion");
+    std::printf("%s %dx%d %.3f %s %s\n", name, art.canvasWidth, art.canvasHeight, ms, PathOfFigure(figure),
+                ChoiceOfFigure(figure));
     std::fflush(stdout);
+}
+
+// Settles every measured path before anything is timed, and says what each
+// measurement cost: the program pays it once, the first time the mode draws.
+void MeasurePaths() {
+    for (int user = 0; user < kKernelUserCount; ++user) {
+        const KernelUser u = static_cast<KernelUser>(user);
+        if (KernelChoiceOf(u) != kChoiceMeasured) continue;
+        const Clock::time_point start = Clock::now();
+        const VectorKernel kernel = KernelFor(u);
+        std::printf("# path measured for %s: %s, in %.2f ms\n", KernelUserName(u), KernelName(kernel),
+                    MillisecondsSince(start));
+    }
 }
 
 // Median time of one mode's picture, drawn from the same random state each time.
@@ -211,6 +233,7 @@ int main(int argc, char** argv) {
     if (flushSubnormals) {
         std::printf("# flush-to-zero and denormals-are-zero on while timing, on one drawing thread: a measuring aid, the pictures are not the program's\n");
     }
+    MeasurePaths();
     std::vector<uint32_t> frame(static_cast<size_t>(art.canvasWidth) * art.canvasHeight);
     art.randomState = options.seed;
     // The flushing is a setting of each thread's own: it holds for the calling thread only.

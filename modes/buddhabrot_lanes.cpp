@@ -268,3 +268,14 @@ void CountHitsInLanesOnThreads(HitCounting counting, const LaneHits& hits, int64
     RunRows(CountStretches, &job, stretches, 1);
     *state = job.endState;
 }
+
+void BuddhabrotTrial(VectorKernel kernel) {
+    constexpr int kWidth = 64;
+    constexpr int kHeight = 48;
+    constexpr int64_t kSamples = 384;
+    // Counts add up over the trials, far below what a counter holds.
+    static uint32_t counts[kWidth * kHeight + kSpareCounters];
+    const LaneHits hits{counts, kWidth, kHeight, 4.4 / kWidth, 4.4 / kHeight};
+    uint32_t state = 0x5EED1234u;
+    CountHitsInLanes(CountingFor(kernel), hits, kSamples, &state);
+}

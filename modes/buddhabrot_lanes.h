@@ -53,3 +53,7 @@ size_t LaneListBytes();
 // more, of which it takes a start aligned for the widest vectors.
 void CountHitsInLanesOnThreads(HitCounting counting, const LaneHits& hits, int64_t samples, uint32_t* state,
                                uint8_t* threadCounts, void* threadLists);
+
+// The hits of a few hundred samples on a small plane, on the given path: the piece of
+// work the path choice times.
+void BuddhabrotTrial(VectorKernel kernel);

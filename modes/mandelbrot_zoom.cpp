@@ -169,6 +169,15 @@ void RenderZoomCellRows(const ZoomCells& view, ZoomCellPath path, int firstRow, 
     }
 }
 
+void ZoomTrial(VectorKernel kernel) {
+    constexpr int kWidth = 320;
+    constexpr int kRows = 6;
+    static uint8_t cells[kWidth * kRows];
+    const double halfHeight = 4.3e-4;  // 1.6 x 0.96^200
+    const ZoomCells view{cells, kWidth, kRows, 192, halfHeight / 270.0, ZoomTargets[0].re, ZoomTargets[0].im};
+    RenderZoomCellRows(view, ZoomCellPathOf(kernel), 0, kRows);
+}
+
 void AdvanceZoom() {
     art.zoomHalfHeight *= kShrinkPerFrame;
     if (art.zoomHalfHeight < kDepthLimit) ChooseZoomTarget();

@@ -54,3 +54,8 @@ void RenderZoomCells(const ZoomCells& view, ZoomCellPath path);
 // The same for rows firstRow .. endRow - 1 only: each cell's bytes do not depend on
 // which rows are computed together.
 void RenderZoomCellRows(const ZoomCells& view, ZoomCellPath path, int firstRow, int endRow);
+
+// A strip of a frame some 200 frames into a zoom toward the first target, where points
+// of every escape count lie side by side as in most frames, on the given path: the
+// piece of work the path choice times.
+void ZoomTrial(VectorKernel kernel);

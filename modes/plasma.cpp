@@ -90,14 +90,16 @@ using RowFunction = int64_t (*)(const PlasmaRow&, int, double);
 
 int64_t PlainRowFunction(const PlasmaRow& row, int w, double) { return PlainRow(row, 0, w); }
 
-RowFunction ChooseRow() {
+RowFunction RowFor(VectorKernel kernel) {
 #if HUEMIX_VECTOR_KERNELS
-    switch (KernelFor(kUserPlasma)) {
+    switch (kernel) {
         case kKernelSse2: return Sse2Row;
         case kKernelAvx2: return Avx2Row;
         case kKernelAvx512: return Avx512Row;
         case kKernelPlain: break;
     }
+#else
+    (void)kernel;
 #endif
     return PlainRowFunction;
 }
@@ -142,7 +144,7 @@ int64_t PaintRows(const PlasmaWaves& waves, double margin, RowFunction paintRow)
 }
 }  // namespace
 
-int64_t PaintPlasma(const PlasmaWaves& waves, double margin) { return PaintRows(waves, margin, ChooseRow()); }
+int64_t PaintPlasma(const PlasmaWaves& waves, double margin) { return PaintRows(waves, margin, RowFor(KernelFor(kUserPlasma))); }
 
 int64_t PaintPlasmaEightLanes(const PlasmaWaves& waves, double margin) {
 #if HUEMIX_VECTOR_KERNELS
@@ -151,6 +153,21 @@ int64_t PaintPlasmaEightLanes(const PlasmaWaves& waves, double margin) {
     (void)waves;
     (void)margin;
     return -1;
+}
+
+void PlasmaTrial(VectorKernel kernel) {
+    constexpr int kWidth = 1920;
+    constexpr int kRows = 3;
+    static uint8_t out[kWidth];
+    const double k = 320.0 / kWidth;
+    const PlasmaWaves waves{400.0, 300.0, 1500.0, 700.0, 900.0, 1000.0, 0.09 * k, 0.07 * k, 0.11 * k, 0.08 * k};
+    const RowFunction paintRow = RowFor(kernel);
+    for (int y = 0; y < kRows; ++y) {
+        const double fy = 500 + y;
+        const PlasmaRow row = {&waves, 500 + y, (fy - waves.y1) * (fy - waves.y1), (fy - waves.y2) * (fy - waves.y2),
+                               (fy - waves.y3) * (fy - waves.y3), false, out};
+        paintRow(row, kWidth, kPlasmaSumMargin);
+    }
 }
 
 void DrawPlasma() {

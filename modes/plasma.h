@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "modes/vector_kernel.h"
+
 // The ten values of one picture: three wave centres, their angular frequencies, and
 // the frequency of the diagonal wave.
 struct PlasmaWaves {
@@ -23,3 +25,7 @@ int64_t PaintPlasma(const PlasmaWaves& waves, double margin);
 // The eight-lane body of the AVX-512 path compiled for AVX2, so that it can be checked
 // on processors without AVX-512. Returns -1 (and paints nothing) without AVX2.
 int64_t PaintPlasmaEightLanes(const PlasmaWaves& waves, double margin);
+
+// A few rows of a plasma of fixed waves at a full-HD width on the given path, into
+// rows of its own: the piece of work the path choice times.
+void PlasmaTrial(VectorKernel kernel);

@@ -50,12 +50,6 @@ const ProcessorNames& Names() {
 }
 }  // namespace
 
-ProcessorMaker ProcessorMakerOf() {
-    if (std::strcmp(Names().vendor, "GenuineIntel") == 0) return kMakerIntel;
-    if (std::strcmp(Names().vendor, "AuthenticAMD") == 0) return kMakerAmd;
-    return kMakerOther;
-}
-
 const char* ProcessorVendor() { return Names().vendor; }
 
 const char* ProcessorModel() { return Names().model; }

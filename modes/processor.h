@@ -1,11 +1,7 @@
-// What processor the program runs on, read once from CPUID: which code paths are the
-// fastest depends on the maker as well as on the instruction sets, and the benchmark
-// names the processor beside its figures.
+// What processor the program runs on, read once from CPUID, so that the benchmark can
+// name it beside its figures. No choice of the program depends on it: the code paths
+// are chosen by measuring them.
 #pragma once
-
-enum ProcessorMaker : int { kMakerOther = 0, kMakerIntel = 1, kMakerAmd = 2 };
-
-ProcessorMaker ProcessorMakerOf();
 
 // "GenuineIntel", "AuthenticAMD", ...; "unknown" where CPUID is not available.
 const char* ProcessorVendor();

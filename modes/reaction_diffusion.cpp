@@ -169,6 +169,26 @@ void ReactionStepsWith(ReactionRowFunction stepRow, float* u, float* v, float* s
     }
 }
 
+void ReactionTrial(VectorKernel kernel) {
+    constexpr int kWidth = 600;
+    constexpr int kRows = 10;
+    constexpr int kCells = kWidth * kRows;
+    static float grids[4][kCells];
+    float* u = grids[0];
+    float* v = grids[1];
+    for (int i = 0; i < kCells; ++i) {
+        const int col = i % kWidth;
+        u[i] = 0.5f + 0.001f * static_cast<float>(i % 17);
+        // Faded cells: whole multiples of the smallest subnormal, made from their bits.
+        const uint32_t units = 1000u + static_cast<uint32_t>(i % 13);
+        v[i] = 0.25f + 0.002f * static_cast<float>(i % 11);
+        if (col >= kWidth / 2) std::memcpy(&v[i], &units, sizeof units);
+    }
+    ReactionStepsWith(ReactionRowFor(kernel), u, v, grids[2], grids[3], kWidth, kRows, 4,
+                      static_cast<float>(ReactionParams[1].feed),
+                      static_cast<float>(ReactionParams[1].feed) + static_cast<float>(ReactionParams[1].kill));
+}
+
 int ReactionIndex(float v) {
     // Zeros, subnormals and negatives all give index 1; told apart by their bits, so
     // that the many subnormals of a faded pattern never reach the floating-point unit.

@@ -46,3 +46,7 @@ void SummarizeReactionRows(const float* u, const float* v, int gw, int gh, React
 
 // Colour index 1..255 of a V concentration (clamped to 0..1 first).
 int ReactionIndex(float v);
+
+// A few steps of a strip as wide as a full-HD picture's grid, half of it in a growing
+// pattern and half faded, on the given path: the piece of work the path choice times.
+void ReactionTrial(VectorKernel kernel);

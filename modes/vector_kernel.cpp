@@ -1,8 +1,9 @@
 #include "modes/vector_kernel.h"
 
+#include <atomic>
 #include <cstring>
 
-#include "modes/processor.h"
+#include "modes/kernel_choice.h"
 
 namespace {
 const char* const kKernelNames[kKernelCount] = {"plain", "sse2", "avx2", "avx512"};
@@ -39,19 +40,29 @@ VectorKernel FindBestKernel() {
     return kKernelPlain;
 }
 
-bool kernelForced = false;
-VectorKernel forcedKernel = kKernelPlain;
+struct AvailablePaths {
+    bool available[kKernelCount];
+};
+
+AvailablePaths FindAvailablePaths() {
+    AvailablePaths paths;
+    for (int k = 0; k < kKernelCount; ++k) paths.available[k] = ProcessorSupports(static_cast<VectorKernel>(k));
+    return paths;
+}
+
+// The drawing threads ask which paths there are while the calling thread may change
+// the forced path between pictures, and a user's path is measured once: all of it is
+// shared between threads.
+std::atomic<int> forcedKernel{-1};  // -1: none forced
+std::atomic<int> measuredKernel[kKernelUserCount] = {};
+constexpr int kNotMeasured = 0;  // stored as the path + 1
 }  // namespace
 
 bool KernelAvailable(VectorKernel kernel) {
     if (kernel < kKernelPlain || kernel >= kKernelCount) return false;
-    static bool known[kKernelCount];
-    static bool available[kKernelCount];
-    if (!known[kernel]) {
-        available[kernel] = ProcessorSupports(kernel);
-        known[kernel] = true;
-    }
-    return available[kernel];
+    // Found once for every path; the first thread to ask makes it while the others wait.
+    static const AvailablePaths paths = FindAvailablePaths();
+    return paths.available[kernel];
 }
 
 VectorKernel BestKernel() {
@@ -59,36 +70,52 @@ VectorKernel BestKernel() {
     return best;
 }
 
-VectorKernel ActiveKernel() { return kernelForced ? forcedKernel : BestKernel(); }
+VectorKernel ActiveKernel() {
+    const int forced = forcedKernel.load(std::memory_order_acquire);
+    return forced >= 0 ? static_cast<VectorKernel>(forced) : BestKernel();
+}
 
 bool ForceKernel(VectorKernel kernel) {
     if (!KernelAvailable(kernel)) return false;
-    kernelForced = true;
-    forcedKernel = kernel;
+    forcedKernel.store(kernel, std::memory_order_release);
     return true;
 }
 
-void ResetKernel() { kernelForced = false; }
+void ResetKernel() { forcedKernel.store(-1, std::memory_order_release); }
 
-VectorKernel DefaultKernelFor(KernelUser user, VectorKernel best, bool intel) {
-    if (best != kKernelAvx512) return best;
-    // Measured on an Intel Xeon (family 6 model 167): the 512-bit loops win for the zoom,
-    // the reaction rows and the Buddhabrot; the plasma runs faster on the 256-bit path
-    // (see docs/performance.md).
-    const bool wideWins = user == kUserZoom || user == kUserReaction || user == kUserBuddhabrot;
-    return intel && wideWins ? kKernelAvx512 : kKernelAvx2;
+KernelChoice KernelChoiceOf(KernelUser user) {
+    if (forcedKernel.load(std::memory_order_acquire) >= 0) return kChoiceForced;
+    if (user < 0 || user >= kKernelUserCount || !KernelTrialFor(user)) return kChoiceOnly;
+    int wide = 0;
+    for (int k = kKernelSse2; k < kKernelCount; ++k) wide += KernelAvailable(static_cast<VectorKernel>(k));
+    return wide > 1 ? kChoiceMeasured : kChoiceOnly;
 }
 
 VectorKernel KernelFor(KernelUser user) {
-    if (kernelForced) return forcedKernel;
-    static VectorKernel chosen[kKernelUserCount];
-    static bool known[kKernelUserCount];
-    if (user < 0 || user >= kKernelUserCount) return BestKernel();
-    if (!known[user]) {
-        chosen[user] = DefaultKernelFor(user, BestKernel(), ProcessorMakerOf() == kMakerIntel);
-        known[user] = true;
+    const int forced = forcedKernel.load(std::memory_order_acquire);
+    if (forced >= 0) return static_cast<VectorKernel>(forced);
+    if (user < 0 || user >= kKernelUserCount || !KernelTrialFor(user)) return BestKernel();
+    int known = measuredKernel[user].load(std::memory_order_acquire);
+    if (known == kNotMeasured) {
+        known = MeasureFastestKernel(KernelTrialFor(user)) + 1;
+        measuredKernel[user].store(known, std::memory_order_release);
     }
-    return chosen[user];
+    return static_cast<VectorKernel>(known - 1);
+}
+
+const char* KernelUserName(KernelUser user) {
+    static const char* const kNames[kKernelUserCount] = {"splash", "plasma",     "phyllotaxis", "reaction-diffusion",
+                                                         "zoom",   "buddhabrot", "compose"};
+    return user >= 0 && user < kKernelUserCount ? kNames[user] : "?";
+}
+
+const char* KernelChoiceName(KernelChoice choice) {
+    switch (choice) {
+        case kChoiceOnly: return "only";
+        case kChoiceMeasured: return "measured";
+        case kChoiceForced: return "forced";
+    }
+    return "?";
 }
 
 const char* KernelName(VectorKernel kernel) {

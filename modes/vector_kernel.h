@@ -5,8 +5,9 @@
 //   sse2    128-bit vectors, which every x86-64 processor has;
 //   avx2    256-bit vectors;
 //   avx512  512-bit vectors.
-// Each mode takes the path measured fastest for it on its kind of processor (the widest
-// is not always the fastest); tests and the benchmark can force any available one.
+// Each mode takes the path measured fastest for it on the processor it runs on (the
+// widest is not always the fastest); tests and the benchmark can force any available
+// one.
 #pragma once
 
 enum VectorKernel : int { kKernelPlain = 0, kKernelSse2 = 1, kKernelAvx2 = 2, kKernelAvx512 = 3 };
@@ -52,15 +53,19 @@ enum KernelUser : int {
     kKernelUserCount
 };
 
-// The path a user takes: the forced one if a path was forced, else the fastest measured
-// for it on this processor (DefaultKernelFor).
+// The path a user takes: the forced one if a path was forced, else the one measured
+// fastest for it on this processor, the first time it is asked (kernel_choice.h), and
+// the best available for users with a single vector path.
 VectorKernel KernelFor(KernelUser user);
 
-// The fastest path measured for a user on a processor whose best available path is
-// `best`, made by `intel` (true) or another maker. AVX-512 is taken only where it was
-// timed faster than AVX2 on an Intel processor that has it; no other maker's AVX-512 has
-// been timed, so there the 256-bit path is used.
-VectorKernel DefaultKernelFor(KernelUser user, VectorKernel best, bool intel);
+// "splash", "plasma", "phyllotaxis", "reaction-diffusion", "zoom", "buddhabrot", "compose".
+const char* KernelUserName(KernelUser user);
+
+// How a user's path is settled.
+enum KernelChoice : int { kChoiceOnly = 0, kChoiceMeasured = 1, kChoiceForced = 2 };
+KernelChoice KernelChoiceOf(KernelUser user);
+// "only", "measured", "forced".
+const char* KernelChoiceName(KernelChoice choice);
 
 // Forces an available path (false, and nothing changes, when it is not available).
 bool ForceKernel(VectorKernel kernel);
