@@ -52,12 +52,15 @@ else
     echo "test.sh: sanitizer build failed" >&2
     status=1
 fi
-# ---- race check: the drawing threads' tests built with clang's ThreadSanitizer; the
-# first report fails the run. Only those tests, at small sizes, to keep it quick.
+# ---- race check: built with clang's ThreadSanitizer; the first report fails the run.
+# The drawing threads' unit tests, then real work through the renderer: every mode, the
+# zoom drive and the threaded options, on 2 and on 7 threads, at small sizes.
 echo "== drawing threads under ThreadSanitizer =="
 if CC=clang CXX=clang++ build tsan -DHUEMIX_THREAD_SANITIZE=ON; then
-    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
-        build/tsan/huemix_tests --gtest_brief=1 --gtest_filter='Workers.*:ThreadedModes.*' || status=1
+    export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+    build/tsan/huemix_tests --gtest_brief=1 --gtest_filter='Workers.*:ThreadedModes.*:VectorKernel.*' || status=1
+    bash tests/render/race_sweep.sh build/tsan/huemix-render || status=1
+    unset TSAN_OPTIONS
 else
     echo "test.sh: ThreadSanitizer build failed" >&2
     status=1
