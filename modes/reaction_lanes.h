@@ -179,9 +179,16 @@ HUEMIX_ALWAYS_INLINE Route RouteOf(const Stencil& s, int col) {
 // multiples of 2^-43. Below 2^-40, |q| < 2 v^2 is under a quarter of a unit in the
 // last place of the sum it joins (at least half of V, or a third of U), so adding or
 // subtracting it leaves that sum as it is: q is taken as zero there, never computed.
+// The bits of the kLanes new U and V values a route wrote, for the tile's bounds.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE void FastLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
-                                    float feedPlusKill) {
+struct Written {
+    typename Lanes<kLanes>::U u;
+    typename Lanes<kLanes>::U v;
+};
+
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE Written<kLanes> FastLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
+                                               float feedPlusKill) {
     using F = typename Lanes<kLanes>::F;
     using U = typename Lanes<kLanes>::U;
     const F cu = At<kLanes>(s.uc + col);
@@ -193,8 +200,11 @@ HUEMIX_ALWAYS_INLINE void FastLanes(const Stencil& s, float* uo, float* vo, int 
     const U cvBits = (U)cv;
     const F cvProduct = (F)(cvBits & ~(U)Below<kLanes>(cvBits, kBitsMinProductV));
     const F q = cu * cvProduct * cvProduct;
-    Put<kLanes>(uo + col, ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu));
-    Put<kLanes>(vo + col, ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv);
+    const F nu = ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu);
+    const F nv = ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv;
+    Put<kLanes>(uo + col, nu);
+    Put<kLanes>(vo + col, nv);
+    return Written<kLanes>{(U)nu, (U)nv};
 }
 
 // x rounded to the nearest integer, ties to even, for |x| < 2^51.
@@ -210,15 +220,16 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::D RoundToInteger(typename Lanes<kLa
 // subnormal result; q is below 2^-255 and rounds to +0, so U's side is the plain one
 // with q = 0.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE void FadedLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
-                                     float feedPlusKill) {
+HUEMIX_ALWAYS_INLINE Written<kLanes> FadedLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
+                                                float feedPlusKill) {
     using F = typename Lanes<kLanes>::F;
     using I = typename Lanes<kLanes>::I;
     using D = typename Lanes<kLanes>::D;
     const F cu = At<kLanes>(s.uc + col);
     const F lu = ((At<kLanes>(s.uc + col - 1) + At<kLanes>(s.uc + col + 1)) + At<kLanes>(s.un + col)) +
                  At<kLanes>(s.us + col) - 4.0f * cu;
-    Put<kLanes>(uo + col, (kDiffusionU * lu + cu) + feed * (1.0f - cu));
+    const F nu = (kDiffusionU * lu + cu) + feed * (1.0f - cu);
+    Put<kLanes>(uo + col, nu);
 
     const I kc = (I)BitsAt<kLanes>(s.vc + col);
     const I sum = ((((I)BitsAt<kLanes>(s.vc + col - 1) + (I)BitsAt<kLanes>(s.vc + col + 1)) +
@@ -232,6 +243,7 @@ HUEMIX_ALWAYS_INLINE void FadedLanes(const Stencil& s, float* uo, float* vo, int
     const I negative = units >> 31;
     const I bits = ((units ^ negative) - negative) | (negative & INT32_MIN);
     Put<kLanes>(vo + col, bits);
+    return Written<kLanes>{(typename Lanes<kLanes>::U)nu, (typename Lanes<kLanes>::U)bits};
 }
 
 // ---- the scaled route: V's side on copies 2^64 times larger ----
@@ -415,14 +427,13 @@ HUEMIX_ALWAYS_INLINE TileBounds<kLanes> EmptyBounds() {
     return TileBounds<kLanes>{I{} + INT32_MIN, I{} + INT32_MAX, I{} + INT32_MIN};
 }
 
-// Takes the kLanes cells from column col on of the rows just written into the bounds.
+// Takes the bits of kLanes new U and V values into the bounds.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE void Bound(TileBounds<kLanes>& b, const float* uo, const float* vo, int col) {
+HUEMIX_ALWAYS_INLINE void Bound(TileBounds<kLanes>& b, const Written<kLanes>& w) {
     using I = typename Lanes<kLanes>::I;
-    const typename Lanes<kLanes>::U v = BitsAt<kLanes>(vo + col);
-    const I most = (I)(v ^ 0x80000000u);
-    const I least = (I)(v + 0x7FFFFFFFu);
-    const I u = (I)(BitsAt<kLanes>(uo + col) + (0x80000000u - kBitsMinFastU));
+    const I most = (I)(w.v ^ 0x80000000u);
+    const I least = (I)(w.v + 0x7FFFFFFFu);
+    const I u = (I)(w.u + (0x80000000u - kBitsMinFastU));
     b.vMost = b.vMost > most ? b.vMost : most;
     b.vLeast = b.vLeast < least ? b.vLeast : least;
     b.uMost = b.uMost > u ? b.uMost : u;
@@ -448,10 +459,10 @@ HUEMIX_ALWAYS_INLINE void StepLanes(const Stencil& s, float* uo, float* vo, int 
     const Route rr = RouteOf<kLanes>(s, col);
     switch (rr) {
         case kRouteFast:
-            FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+            (void)FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
             break;
         case kRouteFaded:
-            FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+            (void)FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
             break;
         case kRouteScaled:
             ScaledLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);

@@ -65,6 +65,38 @@ using reaction_lanes::StepLanes;
 
 enum TileRoute : int { kTileFast, kTileFaded, kTileMixed };
 
+// One vector at column col on one route, taken into the tile's bounds.
+template <int kLanes, TileRoute kRoute>
+HUEMIX_ALWAYS_INLINE void StepVector(const Stencil& s, float* uo, float* vo, int col, float feed, float feedPlusKill,
+                                     reaction_lanes::TileBounds<kLanes>& bounds) {
+    using reaction_lanes::Bound;
+    if constexpr (kRoute == kTileFast) {
+        Bound<kLanes>(bounds, reaction_lanes::FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill));
+    } else if constexpr (kRoute == kTileFaded) {
+        Bound<kLanes>(bounds, reaction_lanes::FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill));
+    } else {
+        StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+        Bound<kLanes>(bounds, reaction_lanes::Written<kLanes>{reaction_lanes::BitsAt<kLanes>(uo + col),
+                                                              reaction_lanes::BitsAt<kLanes>(vo + col)});
+    }
+}
+
+// The vectors at columns from, from + kLanes, ... below `to`, and one ending at `to`
+// exactly, on one route, each taken into the tile's bounds. One loop per route, so
+// that no vector waits for a choice.
+template <int kLanes, TileRoute kRoute>
+HUEMIX_ALWAYS_INLINE void StepTile(const Stencil& rows, float* uo, float* vo, int from, int to, float feed,
+                                   float feedPlusKill, reaction_lanes::TileBounds<kLanes>& tileBounds) {
+    // Copies the stores cannot reach, so the loop keeps them in registers.
+    const Stencil s = rows;
+    reaction_lanes::TileBounds<kLanes> bounds = tileBounds;
+    for (int col = from; col < to - kLanes; col += kLanes) {
+        StepVector<kLanes, kRoute>(s, uo, vo, col, feed, feedPlusKill, bounds);
+    }
+    StepVector<kLanes, kRoute>(s, uo, vo, to - kLanes, feed, feedPlusKill, bounds);
+    tileBounds = bounds;
+}
+
 // A whole row, tile by tile: vectors from the tile's first column on, and a last vector
 // ending at its last column that may overlap the one before it (those cells are
 // computed twice, to the same values). A row narrower than one vector is computed in a
@@ -99,29 +131,25 @@ HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const floa
         const int begin = t == 0 ? 1 : t * kTileCells;
         const int end = (t + 1) * kTileCells < gw - 1 ? (t + 1) * kTileCells : gw - 1;
         const uint64_t bit = TileBit(t);
-        const TileRoute route = (fastIn & bit) ? kTileFast : (fadedIn & bit) ? kTileFaded : kTileMixed;
         reaction_lanes::TileBounds<kLanes> bounds = reaction_lanes::EmptyBounds<kLanes>();
-        for (int col = begin; col < end; col += kLanes) {
-            const bool final = col + kLanes >= end;
-            if (final) col = end - kLanes;
-            TileRoute r = route;
-            // A last vector reaching back into the tile before reads that tile's inputs too.
-            if (col < begin && !((r == kTileFast && (fastIn & bit >> 1)) || (r == kTileFaded && (fadedIn & bit >> 1)))) {
-                r = kTileMixed;
-            }
-            switch (r) {
+        if (begin < end) {
+            // A tile shorter than a vector (the last one) is done by a vector reaching
+            // back into the tile before, which reads that tile's inputs too.
+            const uint64_t read = end - kLanes < begin ? bit | bit >> 1 : bit;
+            const TileRoute route = (fastIn & read) == read    ? kTileFast
+                                    : (fadedIn & read) == read ? kTileFaded
+                                                               : kTileMixed;
+            switch (route) {
                 case kTileFast:
-                    reaction_lanes::FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+                    StepTile<kLanes, kTileFast>(s, uo, vo, begin, end, feed, feedPlusKill, bounds);
                     break;
                 case kTileFaded:
-                    reaction_lanes::FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+                    StepTile<kLanes, kTileFaded>(s, uo, vo, begin, end, feed, feedPlusKill, bounds);
                     break;
                 case kTileMixed:
-                    StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+                    StepTile<kLanes, kTileMixed>(s, uo, vo, begin, end, feed, feedPlusKill, bounds);
                     break;
             }
-            reaction_lanes::Bound<kLanes>(bounds, uo, vo, col);
-            if (final) break;
         }
         bool fast = false;
         bool faded = false;
