@@ -80,7 +80,8 @@ int PlatformDrawsLater(int mode) {
     // The state before every picture goes into the page's link (L).
     web.pictureState = art.randomState;
     web.pictureMode = mode;
-    if (!web.workerReady || mode == 0 || mode == kWebZoomMode) return 0;
+    web.zoomFrames = 0;
+    if (!web.workerReady || mode == 0) return 0;
     web.drawPending = 1;
     EM_ASM({ Huemix.drawInWorker($0, $1, $2, $3); }, art.canvasWidth, art.canvasHeight, mode, art.randomState);
     return 1;

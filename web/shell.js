@@ -11,12 +11,12 @@ if (typeof document === 'undefined') {
   var drawAll = function() {
     while (drawReady && drawQueue.length) {
       var job = drawQueue.shift();
-      var p = _WebWorkerDraw(job.width, job.height, job.mode, job.state);
+      var p = job.zoom ? _WebWorkerZoomFrame(job.state) : _WebWorkerDraw(job.width, job.height, job.mode, job.state);
       if (!p) {
         postMessage({ok: false, mode: job.mode});
         continue;
       }
-      var bytes = HEAPU8.slice(p, p + job.width * job.height);
+      var bytes = HEAPU8.slice(p, p + _WebCanvasWidth() * _WebCanvasHeight());
       postMessage({ok: true, bytes: bytes.buffer, state: _WebRandomState() >>> 0, mode: _WebCurrentMode()},
                   [bytes.buffer]);
     }
@@ -30,7 +30,7 @@ if (typeof document === 'undefined') {
                F1: 0x70, F11: 0x7A, F12: 0x7B};
     var PRESETS = ['RANDOM', 'FIRE', 'OCEAN', 'FOREST', 'GRAY', 'CGA', 'AMIGA', 'SUNSET', 'NEON', 'PASTEL', 'IBM'];
     var scriptUrl = document.currentScript ? document.currentScript.src : 'huemix.js';
-    var canvas, context, image, worker = null;
+    var canvas, context, worker = null;
     var queued = [];  // input that waits for the picture being drawn in the worker
     var downloads = {};
     var touch = null;
@@ -70,10 +70,11 @@ if (typeof document === 'undefined') {
     };
 
     // ---- showing the frame ----
-    var show = function() {
+    // The frame goes from the core's memory to a canvas in one copy.
+    var show = function(target) {
       var p = _WebPresent();
-      image.data.set(HEAPU8.subarray(p, p + image.data.length));
-      context.putImageData(image, 0, 0);
+      var w = canvas.width, h = canvas.height;
+      (target || context).putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, p, w * h * 4), w, h), 0, 0);
     };
     var fit = function() {
       var p = _WebFit(window.innerWidth, window.innerHeight) >> 2;
@@ -83,7 +84,7 @@ if (typeof document === 'undefined') {
       canvas.style.height = HEAP32[p + 3] + 'px';
     };
     var frame = function(now) {
-      if (_WebFrame(now)) show();
+      if (_WebFrame(now)) show(context);
       requestAnimationFrame(frame);
     };
 
@@ -164,6 +165,9 @@ if (typeof document === 'undefined') {
     Huemix.drawInWorker = function(width, height, mode, randomState) {
       worker.postMessage({width: width, height: height, mode: mode, state: randomState >>> 0});
     };
+    Huemix.zoomInWorker = function(randomState) {
+      worker.postMessage({zoom: true, mode: 8, state: randomState >>> 0});
+    };
     var startWorker = function() {
       try {
         worker = new Worker(scriptUrl);
@@ -214,8 +218,13 @@ if (typeof document === 'undefined') {
     };
     Huemix.download = function(name) {
       downloads[name] = true;
-      show();  // the canvas gets the frame as last composed
-      canvas.toBlob(function(blob) {
+      // The encoder runs later, when the page's canvas may show another frame: it
+      // gets a canvas of its own with the frame as last composed.
+      var still = document.createElement('canvas');
+      still.width = canvas.width;
+      still.height = canvas.height;
+      show(still.getContext('2d', {alpha: false}));
+      still.toBlob(function(blob) {
         var a = document.createElement('a');
         a.href = URL.createObjectURL(blob);
         a.download = name;
@@ -231,6 +240,8 @@ if (typeof document === 'undefined') {
     Huemix.frame = function() { var p = _WebFramePixels() >> 2; return HEAPU32.slice(p, p + canvas.width * canvas.height); };
     Huemix.busy = function() { return _WebPending() !== 0 || queued.length > 0; };
     Huemix.mode = function() { return _WebCurrentMode(); };
+    Huemix.zoomFrames = function() { return _WebZoomFrames(); };
+    Huemix.helpShown = function() { return _WebHelpShown() !== 0; };
 
     var start = function() {
       var o = Huemix.readOptions(location.search);
@@ -247,9 +258,8 @@ if (typeof document === 'undefined') {
       canvas.width = _WebCanvasWidth();
       canvas.height = _WebCanvasHeight();
       context = canvas.getContext('2d', {alpha: false});
-      image = context.createImageData(canvas.width, canvas.height);
       fit();
-      show();
+      show(context);
       var touchScreen = navigator.maxTouchPoints > 0 || 'ontouchstart' in window;
       document.getElementById('gestures').hidden = !touchScreen;
       window.addEventListener('resize', fit);

@@ -27,6 +27,16 @@ constexpr double kMostCatchUpMs = 100.0;
 
 size_t PixelCount() { return static_cast<size_t>(art.canvasWidth) * static_cast<size_t>(art.canvasHeight); }
 
+// The zoom's next frame, drawn where its picture began: in the worker. A frame still
+// being drawn when the timer ticks again makes that tick pass, as a busy window's
+// timer does.
+void ZoomFrameInWorker() {
+    if (web.drawPending || art.currentMode != kZoomModeNumber) return;
+    web.drawPending = 1;
+    web.zoomFramePending = 1;
+    EM_ASM({ Huemix.zoomInWorker($0); }, art.randomState);
+}
+
 bool DrawsPicture(int id) { return id == kTimerSplash || id == kTimerAutoCycle; }
 
 // Runs every tick that is due by `now`. The rotation's ticks within one frame are
@@ -46,6 +56,10 @@ void RunTimers(double now) {
             }
         }
         t.due += t.intervalMs;
+        if (id == kTimerZoom && web.workerReady) {
+            ZoomFrameInWorker();
+            continue;
+        }
         HandleTimer(static_cast<uintptr_t>(id));
     }
 }
@@ -150,14 +164,22 @@ EMSCRIPTEN_KEEPALIVE void WebPictureDrawn(uint32_t randomState, int mode) {
     art.randomState = randomState;
     art.currentMode = mode;
     web.drawPending = 0;
+    if (web.zoomFramePending) ++web.zoomFrames;
+    web.zoomFramePending = 0;
     Refresh();
 }
 
 // The worker could not draw it (no memory there): drawn here after all.
 EMSCRIPTEN_KEEPALIVE void WebDrawHere(int mode) {
     web.drawPending = 0;
-    art.randomState = web.pictureState;
-    SelectMode(mode);
+    if (web.zoomFramePending) {
+        web.zoomFramePending = 0;
+        if (art.canvas) DrawMandelbrotZoom();
+        ++web.zoomFrames;
+    } else {
+        art.randomState = web.pictureState;
+        SelectMode(mode);
+    }
     Refresh();
 }
 
@@ -174,6 +196,15 @@ EMSCRIPTEN_KEEPALIVE uint8_t* WebWorkerDraw(int width, int height, int mode, uin
     return ArtFailedAllocationCount() == failedBefore ? art.canvas : nullptr;
 }
 
+// ... and the zoom's next frame, when the zoom is the picture there.
+EMSCRIPTEN_KEEPALIVE uint8_t* WebWorkerZoomFrame(uint32_t state) {
+    art.randomState = state;
+    if (!art.canvas || art.currentMode != kZoomModeNumber) return nullptr;
+    const long failedBefore = ArtFailedAllocationCount();
+    DrawMandelbrotZoom();
+    return ArtFailedAllocationCount() == failedBefore ? art.canvas : nullptr;
+}
+
 // ---- what the page reads: its link, its tests ----
 EMSCRIPTEN_KEEPALIVE uint8_t* WebCanvas() { return art.canvas; }
 EMSCRIPTEN_KEEPALIVE uint32_t* WebPalette() { return art.palette; }
@@ -184,6 +215,7 @@ EMSCRIPTEN_KEEPALIVE uint32_t WebRandomState() { return art.randomState; }
 EMSCRIPTEN_KEEPALIVE int WebCurrentMode() { return art.currentMode; }
 EMSCRIPTEN_KEEPALIVE int WebHelpShown() { return art.helpShown; }
 EMSCRIPTEN_KEEPALIVE int WebPending() { return web.drawPending; }
+EMSCRIPTEN_KEEPALIVE int WebZoomFrames() { return web.zoomFrames; }
 
 // The link's values, in the order of shell.js's link: mode, state before the picture,
 // state before the palette, preset, interval, step, direction, paused.

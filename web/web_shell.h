@@ -5,7 +5,6 @@
 #include <cstdint>
 
 constexpr int kWebTimerSlots = 6;  // ids 1 to 5
-constexpr int kWebZoomMode = 8;    // drawn on the page itself: its frames follow on a timer
 
 struct WebTimer {
     int32_t intervalMs;
@@ -22,6 +21,8 @@ struct WebShell {
     int32_t pictureMode = 0;
     uint32_t paletteState = 0;  // ... and before the last new palette
     uint32_t* rgba = nullptr;   // the frame in the canvas element's byte order
+    int32_t zoomFrames = 0;     // zoom frames drawn by the timer since the zoom began
+    int32_t zoomFramePending = 0;  // the picture being drawn is the zoom's next frame
 };
 
 extern WebShell web;
