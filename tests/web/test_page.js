@@ -81,6 +81,10 @@ async function main() {
   const picture = page => page.evaluate(() => ({indices: Array.from(Huemix.indices()),
     palette: Array.from(Huemix.palette()), mode: Huemix.mode(), zoom: Huemix.zoomFrames()}));
 
+  const files = ['index.html', 'huemix.js', 'huemix.wasm'];
+  const bytes = files.reduce((sum, f) => sum + fs.statSync(path.join(site, f)).size, 0);
+  check(bytes <= 400 * 1024, `the site is ${files.join(', ')}: ${bytes} bytes, at most 400 KB`);
+
   // ---- every mode, the splash included, against huemix-render ----
   for (let mode = 0; mode <= 9; mode++) {
     const page = await open(`?mode=${mode}&seed=${SEED}&palette=${PALETTES[mode]}&paused=1`);
