@@ -51,10 +51,11 @@ if (typeof document === 'undefined') {
       palette: function(v) { var i = PRESETS.indexOf(v.toUpperCase()); return i >= 0 ? i : undefined; },
       step: function(v) { return ['1', '2', '4', '8'].indexOf(v) >= 0 ? +v : undefined; },
       direction: function(v) { return v === '1' || v === '-1' ? +v : undefined; },
-      paused: whole(0, 1), hue: real(-36000, 36000), saturation: real(0, 100), brightness: real(0, 100)
+      paused: whole(0, 1), hue: real(-36000, 36000), saturation: real(0, 100), brightness: real(0, 100),
+      bench: whole(1, 1)
     };
     var DEFAULTS = {mode: 0, palette: -1, speed: 0, windowed: 0, seed: 0, paletteseed: 0, step: 1,
-                    direction: 1, paused: 0, hue: 0, saturation: 1, brightness: 1};
+                    direction: 1, paused: 0, hue: 0, saturation: 1, brightness: 1, bench: 0};
     Huemix.readOptions = function(search) {
       var o = Object.assign({}, DEFAULTS);
       new URLSearchParams(search).forEach(function(value, name) {
@@ -243,6 +244,39 @@ if (typeof document === 'undefined') {
     Huemix.zoomFrames = function() { return _WebZoomFrames(); };
     Huemix.helpShown = function() { return _WebHelpShown() !== 0; };
 
+    // ---- the benchmark: every mode drawn here, then the frame composed and shown ----
+    var BENCH = ['splash', 'plasma', 'voronoi', 'phyllotaxis', 'string-art', 'reaction-diffusion', 'landscape',
+                 'squares', 'mandelbrot-zoom', 'buddhabrot'];
+    var median = function(v) { v.sort(function(a, b) { return a - b; }); return v[v.length >> 1]; };
+    Huemix.bench = function(seed) {
+      var lines = [], size = canvas.width + 'x' + canvas.height, note = document.getElementById('note');
+      var say = function(line) { lines.push(line); console.log(line); note.textContent = line; };
+      say('first-picture ' + size + ' ' + Huemix.firstPictureMs.toFixed(1));
+      return new Promise(function(done) {
+        var mode = 0;
+        var next = function() {
+          if (mode < BENCH.length) {
+            var times = [];
+            for (var r = 0; r < (mode === 5 || mode === 9 ? 1 : 5); r++) times.push(_WebBenchMode(mode, seed));
+            say(BENCH[mode] + ' ' + size + ' ' + median(times).toFixed(3));
+            mode++;
+            setTimeout(next, 0);
+            return;
+          }
+          var frames = [];
+          for (var i = 0; i < 50; i++) {
+            var t0 = performance.now();
+            _WebCompose();
+            show(context);
+            frames.push(performance.now() - t0);
+          }
+          say('compose-and-show ' + size + ' ' + median(frames).toFixed(3));
+          done(lines);
+        };
+        setTimeout(next, 0);
+      });
+    };
+
     var start = function() {
       var o = Huemix.readOptions(location.search);
       var dpr = window.devicePixelRatio || 1;
@@ -260,6 +294,7 @@ if (typeof document === 'undefined') {
       context = canvas.getContext('2d', {alpha: false});
       fit();
       show(context);
+      Huemix.firstPictureMs = performance.now();  // since the page was opened
       var touchScreen = navigator.maxTouchPoints > 0 || 'ontouchstart' in window;
       document.getElementById('gestures').hidden = !touchScreen;
       window.addEventListener('resize', fit);
@@ -282,6 +317,10 @@ if (typeof document === 'undefined') {
         act(Huemix.copyLink);
       });
       Huemix.started = true;
+      if (new URLSearchParams(location.search).get('bench') === '1') {
+        Huemix.bench(o.seed || 0x5EED1234).then(function(lines) { Huemix.benchLines = lines; });
+        return;  // no cycling: the figures are the page's only work
+      }
       requestAnimationFrame(frame);
     };
     Module.onRuntimeInitialized = start;
