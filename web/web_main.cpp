@@ -169,17 +169,17 @@ EMSCRIPTEN_KEEPALIVE void WebPictureDrawn(uint32_t randomState, int mode) {
     Refresh();
 }
 
-// The worker could not draw it (no memory there): drawn here after all.
+// The worker could not draw it (no memory there, or it failed): a new picture is drawn
+// here after all. A zoom frame is not: the zoom's view lives in the worker, and a frame
+// that was refused is not retried, as in the program.
 EMSCRIPTEN_KEEPALIVE void WebDrawHere(int mode) {
     web.drawPending = 0;
     if (web.zoomFramePending) {
         web.zoomFramePending = 0;
-        if (art.canvas) DrawMandelbrotZoom();
-        ++web.zoomFrames;
-    } else {
-        art.randomState = web.pictureState;
-        SelectMode(mode);
+        return;
     }
+    art.randomState = web.pictureState;
+    SelectMode(mode);
     Refresh();
 }
 
