@@ -93,7 +93,7 @@ async function main() {
                             '--zoom-frames', String(got.zoom)]);
     check(got.mode === mode && sameBytes(got.indices, want.indices) && sameBytes(got.palette, want.palette),
           `mode ${mode}: indices and palette equal huemix-render's`);
-    await page.screenshot({path: path.join(out, `mode-${mode}.png`)});
+    await page.screenshot({path: path.join(out, `mode-${mode}.png`), clip: {x: 0, y: 0, width: W, height: H}});
     await page.close();
   }
 
@@ -150,7 +150,7 @@ async function main() {
   const box = await page.evaluate(() => document.getElementById('art').getBoundingClientRect().toJSON());
   check(box.left === 0 && box.width === 500 && box.height === 312 && box.top === 94,
         `a 500 x 500 window shows the whole picture with bars: ${JSON.stringify(box)}`);
-  await page.screenshot({path: path.join(out, 'resized.png')});
+  await page.screenshot({path: path.join(out, 'resized.png'), clip: {x: 0, y: 0, width: 500, height: 500}});
   await page.close();
 
   // ---- the address: bad options are ignored; high-DPI canvas ----
