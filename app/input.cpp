@@ -10,10 +10,11 @@
 
 namespace {
 
-// Draws a picture of this mode. Once the buffers are gone (the window is being
-// destroyed) there is nothing to draw into, so nothing is drawn.
+// Draws a picture of this mode, unless the platform draws it elsewhere. Once the
+// buffers are gone (the window is being destroyed) there is nothing to draw into, so
+// nothing is drawn.
 void Draw(int mode) {
-    if (art.canvas) SelectMode(mode);
+    if (art.canvas && !PlatformDrawsLater(mode)) SelectMode(mode);
 }
 
 // A switch to another mode: the zoom timer runs exactly while mode 8 is current.

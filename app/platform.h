@@ -29,3 +29,9 @@ int32_t SaveSnapshot();
 // 1 when a file or folder of this name exists, 0 otherwise; the snapshot uses it so
 // that it never overwrites a picture.
 int PlatformFileExists(const char16_t* path);
+
+// Asked just before a picture of this mode is drawn for the start, an input or a
+// timer: 1 when the platform draws it elsewhere and hands it back later (the browser,
+// in a worker, so that its page never freezes), 0 to draw it at once. Windows and the
+// tools always draw at once.
+int PlatformDrawsLater(int mode);

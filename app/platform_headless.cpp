@@ -19,3 +19,4 @@ void PlatformInvalidate() {}
 void ToggleFullScreen() {}
 int32_t SaveSnapshot() { return -1; }
 int PlatformFileExists(const char16_t*) { return 0; }
+int PlatformDrawsLater(int) { return 0; }

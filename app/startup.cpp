@@ -51,7 +51,7 @@ void ApplyOptions() {
 void SelectStartMode() {
     if (art.modeOption <= 0) return;  // the splash screen stays until timer 2
     PlatformKillTimer(kTimerSplash);
-    SelectMode(art.modeOption);
+    if (!PlatformDrawsLater(art.modeOption)) SelectMode(art.modeOption);
     if (art.modeOption == kZoomModeNumber) PlatformSetTimer(kTimerZoom, kZoomFrameMs);
     Refresh();
 }

@@ -35,3 +35,5 @@ int PlatformFileExists(const char16_t* path) {
     // wchar_t is UTF-16 on Windows, the same units as char16_t.
     return GetFileAttributesW(reinterpret_cast<const wchar_t*>(path)) != INVALID_FILE_ATTRIBUTES ? 1 : 0;
 }
+
+int PlatformDrawsLater(int) { return 0; }

@@ -6,12 +6,18 @@ huemix_install_deps() {
                   wine64 xvfb xdotool x11-utils imagemagick libpng-dev libgif-dev python3
                   clang libclang-rt-14-dev  # clang and its libFuzzer runtime: scripts/fuzz.sh
                   # an X server with two virtual monitors for the screen saver's tests
-                  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils)
+                  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+                  # the browser version: its compiler and the browser its tests drive
+                  emscripten chromium)
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
     done
+    # Node and npm run the browser tests; any working install will do (Debian's, or
+    # another that already provides the commands).
+    command -v node >/dev/null || missing+=(nodejs)
+    command -v npm >/dev/null || missing+=(npm)
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     local sudo=""

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds the download for Windows users: cross-compiles huemix.exe and huemix.scr and
 # packs them with README.txt into OUT_DIR/huemix-<version>-windows-x64.zip, with the
-# zip's SHA-256 in a .sha256 file beside it (the format sha256sum -c reads).
+# zip's SHA-256 in a .sha256 file beside it (the format sha256sum -c reads). It also
+# builds the browser version (build/web, with Emscripten) and packs the static site into
+# OUT_DIR/huemix-<version>-web.zip, with its .sha256 the same way.
 #
-#     bash scripts/package.sh [BUILD_DIR [OUT_DIR]]    (build/windows, build/package)
+#     bash scripts/package.sh [BUILD_DIR [OUT_DIR [WEB_BUILD_DIR]]]
+#                             (build/windows, build/package, build/web)
 #
 # The same sources give the same bytes, whatever the folder, the time, the time zone
 # or the user: the executables carry no time stamp and no build path, and the zip has
@@ -15,6 +18,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 BUILD="${1:-build/windows}"
 OUT="${2:-build/package}"
+WEB_BUILD="${3:-build/web}"
 EPOCH="${SOURCE_DATE_EPOCH:-1767225600}"
 
 source scripts/deps.sh
@@ -51,3 +55,12 @@ mkdir -p "$OUT"
 python3 scripts/release_zip.py "$OUT/$name" "$EPOCH" "${entries[@]}"
 (cd "$OUT" && sha256sum "$name" >"$name.sha256")
 echo "$OUT/$name"
+
+# The browser version: the three files of the static site, in a fixed order.
+source scripts/web_build.sh
+huemix_build_web "$WEB_BUILD" >/dev/null || { echo "package.sh: the browser build failed" >&2; exit 1; }
+web_name="huemix-$version-web.zip"
+python3 scripts/release_zip.py "$OUT/$web_name" "$EPOCH" index.html="$WEB_BUILD/index.html" \
+    huemix.js="$WEB_BUILD/huemix.js" huemix.wasm="$WEB_BUILD/huemix.wasm"
+(cd "$OUT" && sha256sum "$web_name" >"$web_name.sha256")
+echo "$OUT/$web_name"

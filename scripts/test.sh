@@ -40,6 +40,11 @@ ctest --test-dir build/native --output-on-failure -j "$JOBS" || status=1
 echo "== Windows tests under Wine =="
 ctest --test-dir build/windows --output-on-failure || status=1
 
+# The browser version: the site built with Emscripten and its page driven in headless
+# Chromium, its pictures compared with huemix-render's.
+echo "== browser tests =="
+bash tests/web/run.sh build/native/huemix-render || status=1
+
 # ---- sanitizer build: the unit suite and the sweep of every mode and overlay under
 # AddressSanitizer and UndefinedBehaviorSanitizer; the first report fails the run.
 # The renderer's out-of-memory test limits the address space, which the sanitizer's

@@ -25,3 +25,4 @@ int PlatformFileExists(const char16_t* path) {
     }
     return 0;
 }
+int PlatformDrawsLater(int) { return 0; }

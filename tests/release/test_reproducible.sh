@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Two builds of the download from the same sources, in folders of different names and
 # depths, one after the other, the second with another time zone and a umask that
-# gives other permissions: huemix.exe, huemix.scr and the zip must be the same bytes.
+# gives other permissions: huemix.exe, huemix.scr and the zips must be the same bytes.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/huemix-reproducible.XXXXXX")"
@@ -41,8 +41,12 @@ sleep 2
 zips=("$first"/build/package/*.zip)
 [ -f "${zips[0]}" ] || fail "no zip in $first/build/package"
 compared=0
-for file in build/windows/huemix.exe build/windows/huemix.scr "build/package/$(basename "${zips[0]}")" \
-    "build/package/$(basename "${zips[0]}").sha256"; do
+# Every zip (the Windows download and the web site) and its checksum.
+packed=()
+for zip in "${zips[@]}"; do
+    packed+=("build/package/$(basename "$zip")" "build/package/$(basename "$zip").sha256")
+done
+for file in build/windows/huemix.exe build/windows/huemix.scr "${packed[@]}"; do
     if [ ! -f "$first/$file" ]; then
         # The screen saver exists only where the sources have it.
         [ "$file" = build/windows/huemix.scr ] && [ ! -f "$first/saver/saver_main_win32.cpp" ] && continue

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the browser version into build/web (or $1): index.html, huemix.js and
+# huemix.wasm, compiled by Debian's Emscripten. Sourced helpers: huemix_build_web DIR.
+huemix_build_web() {
+    local dir="${1:-build/web}"
+    # Debian's emscripten finds its acorn through Node's module path.
+    export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
+    mkdir -p "$(dirname "$dir")"
+    if [ ! -f "$dir/CMakeCache.txt" ]; then
+        emcmake cmake -S web -B "$dir" -DCMAKE_BUILD_TYPE=Release >"$dir.configure.log" 2>&1 \
+            || { cat "$dir.configure.log"; return 1; }
+    fi
+    cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" >"$dir.build.log" 2>&1 \
+        || { cat "$dir.build.log"; return 1; }
+    grep -E 'warning:' "$dir.build.log" || true
+}

@@ -1,0 +1,210 @@
+// Drives the browser build in headless Chromium: every mode's picture against
+// huemix-render's, the colour cycling, keys, touch, the snapshot, resizing, the
+// address's options, the link, and the page's main thread while every mode draws.
+//
+//     node tests/web/test_page.js SITE_DIR HUEMIX_RENDER OUT_DIR
+//
+// Screenshots of every mode go to OUT_DIR. Exits 1 on the first failed check.
+'use strict';
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const {execFileSync} = require('child_process');
+const puppeteer = require('puppeteer-core');
+const {readPng} = require('./png.js');
+
+const [site, render, out] = process.argv.slice(2);
+const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
+const W = 640, H = 400, SEED = 0x5EED1234;
+const PALETTES = ['amiga', 'fire', 'pastel', 'neon', 'ocean', 'forest', 'sunset', 'cga', 'amiga', 'fire'];
+let failed = 0;
+
+function check(ok, what) {
+  console.log((ok ? 'ok   ' : 'FAIL ') + what);
+  if (!ok) failed++;
+}
+const sleep = ms => new Promise(r => setTimeout(r, ms));
+const sameBytes = (a, b) => a.length === b.length && Buffer.compare(Buffer.from(a), Buffer.from(b)) === 0;
+
+// huemix-render's picture: the indices and the palette as 0x00RRGGBB.
+function reference(args) {
+  const file = path.join(os.tmpdir(), `huemix-web-ref-${process.pid}.png`);
+  execFileSync(render, [...args, '--size', `${W}x${H}`, '--threads', '1', '-o', file]);
+  const png = readPng(fs.readFileSync(file));
+  fs.unlinkSync(file);
+  const palette = [];
+  for (let i = 0; i < 256; i++) palette.push(png.palette.readUIntBE(i * 3, 3));
+  return {indices: png.pixels, palette};
+}
+
+async function main() {
+  const server = http.createServer((req, res) => {
+    const name = path.join(site, path.normalize(new URL(req.url, 'http://x').pathname === '/' ? '/index.html'
+                                                : new URL(req.url, 'http://x').pathname));
+    fs.readFile(name, (err, data) => {
+      if (err) { res.writeHead(404); res.end(); return; }
+      res.writeHead(200, {'Content-Type': TYPES[path.extname(name)] || 'application/octet-stream'});
+      res.end(data);
+    });
+  }).listen(0, '127.0.0.1');
+  await new Promise(r => server.on('listening', r));
+  const origin = `http://127.0.0.1:${server.address().port}`;
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'huemix-chromium-'));
+  const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'huemix-downloads-'));
+  fs.mkdirSync(out, {recursive: true});
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true, userDataDir: profile,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
+           '--disable-sync', '--no-first-run']});
+  const problems = [];
+  const warnings = [];
+
+  // A page whose screen and window are w x h CSS pixels at this pixel ratio.
+  async function open(query, w = W, h = H, ratio = 1) {
+    const page = await browser.newPage();
+    page.on('console', m => {
+      if (m.type() === 'error') problems.push('console error: ' + m.text());
+      if (m.type() === 'warn') warnings.push(m.text());
+    });
+    page.on('pageerror', e => problems.push('page error: ' + e.message));
+    page.on('request', r => { if (!r.url().startsWith(origin + '/')) problems.push('foreign request: ' + r.url()); });
+    page.on('requestfailed', r => problems.push('failed request: ' + r.url()));
+    page.cdp = await page.createCDPSession();
+    await page.cdp.send('Emulation.setDeviceMetricsOverride', {width: w, height: h, deviceScaleFactor: ratio,
+      mobile: false, screenWidth: w, screenHeight: h});
+    await page.goto(`${origin}/${query}`);
+    await page.waitForFunction('Huemix.started && !Huemix.busy()', {timeout: 60000});
+    return page;
+  }
+  const settle = page => page.waitForFunction('!Huemix.busy()', {timeout: 60000});
+  const picture = page => page.evaluate(() => ({indices: Array.from(Huemix.indices()),
+    palette: Array.from(Huemix.palette()), mode: Huemix.mode(), zoom: Huemix.zoomFrames()}));
+
+  const files = ['index.html', 'huemix.js', 'huemix.wasm'];
+  const bytes = files.reduce((sum, f) => sum + fs.statSync(path.join(site, f)).size, 0);
+  check(bytes <= 400 * 1024, `the site is ${files.join(', ')}: ${bytes} bytes, at most 400 KB`);
+
+  // ---- every mode, the splash included, against huemix-render ----
+  for (let mode = 0; mode <= 9; mode++) {
+    const page = await open(`?mode=${mode}&seed=${SEED}&palette=${PALETTES[mode]}&paused=1`);
+    const got = await picture(page);
+    const want = reference(['--seed', String(SEED), '--mode', String(mode), '--palette', PALETTES[mode],
+                            '--zoom-frames', String(got.zoom)]);
+    check(got.mode === mode && sameBytes(got.indices, want.indices) && sameBytes(got.palette, want.palette),
+          `mode ${mode}: indices and palette equal huemix-render's`);
+    await page.screenshot({path: path.join(out, `mode-${mode}.png`), clip: {x: 0, y: 0, width: W, height: H}});
+    await page.close();
+  }
+
+  // ---- cycling, pause, keys, touch, snapshot, resize ----
+  let page = await open(`?mode=2&seed=7&speed=20`);
+  const a = await picture(page), frameA = await page.evaluate(() => Array.from(Huemix.frame()));
+  await sleep(300);
+  const b = await picture(page), frameB = await page.evaluate(() => Array.from(Huemix.frame()));
+  check(sameBytes(a.indices, b.indices) && !sameBytes(a.palette, b.palette) && !sameBytes(frameA, frameB),
+        'the palette rotates over a still picture');
+  await page.keyboard.press('Space');
+  const c = await picture(page);
+  await sleep(300);
+  check(sameBytes(c.palette, (await picture(page)).palette), 'Space pauses the rotation');
+  await page.keyboard.press('Digit7');
+  await settle(page);
+  await page.keyboard.press('F1');
+  check((await picture(page)).mode === 7 && await page.evaluate(() => Huemix.helpShown() &&
+        !document.getElementById('extra').hidden), '7 draws squares, F1 shows the help and its link button');
+  await page.keyboard.press('Escape');
+  check(!await page.evaluate(() => Huemix.helpShown()), 'Esc hides the help');
+  const beforeTap = await picture(page);
+  await page.touchscreen.tap(100, 100);
+  await settle(page);
+  const afterTap = await picture(page);
+  check(afterTap.mode === 7 && !sameBytes(beforeTap.indices, afterTap.indices), 'a tap draws a new picture');
+  await page.cdp.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: downloads});
+  const shown = await page.evaluate(() => {
+    document.dispatchEvent(new KeyboardEvent('keydown', {key: 'F12', code: 'F12'}));
+    return Array.from(Huemix.frame());
+  });
+  let file;
+  for (let i = 0; i < 100 && !file; i++) {
+    await sleep(100);
+    file = fs.readdirSync(downloads).find(f => /^kvhuemix_\d{8}_\d{6}\.png$/.test(f));
+  }
+  let sameAsFrame = false;
+  if (file) {
+    const png = readPng(fs.readFileSync(path.join(downloads, file)));
+    sameAsFrame = png.width === W && png.height === H && shown.every((p, i) =>
+      (p & 0xFFFFFF) === (png.pixels[i * png.channels] << 16 | png.pixels[i * png.channels + 1] << 8 | png.pixels[i * png.channels + 2]));
+  }
+  check(sameAsFrame, `F12 downloads the composed frame as ${file}`);
+
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchStart', touchPoints: [{x: 400, y: 200}]});
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchMove', touchPoints: [{x: 200, y: 210}]});
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints: []});
+  await settle(page);
+  check((await picture(page)).mode === 8, 'a swipe to the left is the next mode');
+
+  await page.cdp.send('Emulation.setDeviceMetricsOverride', {width: 500, height: 500, deviceScaleFactor: 1,
+    mobile: false, screenWidth: W, screenHeight: H});
+  await sleep(200);
+  const box = await page.evaluate(() => document.getElementById('art').getBoundingClientRect().toJSON());
+  check(box.left === 0 && box.width === 500 && box.height === 312 && box.top === 94,
+        `a 500 x 500 window shows the whole picture with bars: ${JSON.stringify(box)}`);
+  await page.screenshot({path: path.join(out, 'resized.png'), clip: {x: 0, y: 0, width: 500, height: 500}});
+  await page.close();
+
+  // ---- the address: bad options are ignored; high-DPI canvas ----
+  const before = warnings.length;
+  page = await open('?mode=12&palette=nope&speed=abc&seed=-1&step=3&colour=red', 320, 200, 2);
+  const link = await page.evaluate(() => Huemix.link());
+  check(warnings.length - before === 6 && /speed=50&step=1&direction=1&paused=0/.test(link) &&
+        await page.evaluate(() => Huemix.mode() === 0 && Huemix.indices().length === 640 * 400),
+        'bad options give the defaults, each with a message; the Canvas has device pixels');
+  await page.close();
+
+  // ---- the link (L) reproduces the picture, its palette and its settings ----
+  page = await open(`?mode=3&seed=99&palette=random&paused=1`);
+  for (const key of ['Enter', 'Digit6', 'KeyH', 'KeyV', 'BracketRight', 'KeyR']) {
+    await page.keyboard.press(key);
+    await settle(page);
+  }
+  await page.keyboard.press('KeyL');
+  const original = await picture(page);
+  const url = await page.evaluate(() => Huemix.lastLink);
+  await page.close();
+  page = await open(url.slice(origin.length + 1));
+  const copy = await picture(page);
+  check(copy.mode === 6 && sameBytes(original.indices, copy.indices) && sameBytes(original.palette, copy.palette) &&
+        await page.evaluate(() => Huemix.link()) === url, `the link reproduces the picture: ${url}`);
+  await page.close();
+
+  // ---- no long task while every mode draws, a key pressed meanwhile is kept. At
+  // 1280 x 720: the canvas is drawn in software here, on a machine shared with builds.
+  page = await open('?seed=3', 1280, 720);
+  await page.evaluate(() => {
+    window.longTasks = [];
+    new PerformanceObserver(list => window.longTasks.push(...list.getEntries().map(e => e.duration)))
+      .observe({type: 'longtask'});
+  });
+  for (const key of ['Digit1', 'Digit2', 'Digit3', 'Digit4', 'Digit5', 'Digit6', 'Digit7', 'Digit8', 'Digit9']) {
+    await page.keyboard.press(key);
+    if (key === 'Digit9') await page.keyboard.press('Digit4');  // while the Buddhabrot draws
+    await settle(page);
+    await sleep(key === 'Digit8' ? 600 : 50);  // a few zoom frames
+  }
+  const longTasks = await page.evaluate(() => window.longTasks);
+  check(longTasks.length === 0, `no task over 50 ms on the page while every mode draws: ${longTasks}`);
+  check(await page.evaluate(() => Huemix.mode()) === 4, 'the key pressed while a picture was drawn is kept');
+  await page.close();
+
+  check(problems.length === 0, 'no console error, page error or foreign request' +
+        (problems.length ? ': ' + problems.join('; ') : ''));
+  await browser.close();
+  server.close();
+  fs.rmSync(profile, {recursive: true, force: true});
+  fs.rmSync(downloads, {recursive: true, force: true});
+  console.log(failed ? `${failed} web check(s) FAILED` : 'All web checks passed.');
+  process.exit(failed ? 1 : 0);
+}
+
+main().catch(e => { console.error(e); process.exit(1); });
