@@ -179,11 +179,13 @@ HUEMIX_ALWAYS_INLINE Route RouteOf(const Stencil& s, int col) {
 // multiples of 2^-43. Below 2^-40, |q| < 2 v^2 is under a quarter of a unit in the
 // last place of the sum it joins (at least half of V, or a third of U), so adding or
 // subtracting it leaves that sum as it is: q is taken as zero there, never computed.
-// The bits of the kLanes new U and V values a route wrote, for the tile's bounds.
+// The bits of the kLanes new U and V values a route wrote, and where they differ from
+// the cells' values before the step, for the tile's bounds.
 template <int kLanes>
 struct Written {
     typename Lanes<kLanes>::U u;
     typename Lanes<kLanes>::U v;
+    typename Lanes<kLanes>::U changed;
 };
 
 template <int kLanes>
@@ -204,7 +206,7 @@ HUEMIX_ALWAYS_INLINE Written<kLanes> FastLanes(const Stencil& s, float* uo, floa
     const F nv = ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv;
     Put<kLanes>(uo + col, nu);
     Put<kLanes>(vo + col, nv);
-    return Written<kLanes>{(U)nu, (U)nv};
+    return Written<kLanes>{(U)nu, (U)nv, ((U)nu ^ (U)cu) | ((U)nv ^ (U)cv)};
 }
 
 // x rounded to the nearest integer, ties to even, for |x| < 2^51.
@@ -243,7 +245,8 @@ HUEMIX_ALWAYS_INLINE Written<kLanes> FadedLanes(const Stencil& s, float* uo, flo
     const I negative = units >> 31;
     const I bits = ((units ^ negative) - negative) | (negative & INT32_MIN);
     Put<kLanes>(vo + col, bits);
-    return Written<kLanes>{(typename Lanes<kLanes>::U)nu, (typename Lanes<kLanes>::U)bits};
+    using U = typename Lanes<kLanes>::U;
+    return Written<kLanes>{(U)nu, (U)bits, ((U)nu ^ (U)cu) | (U)(bits ^ kc)};
 }
 
 // ---- the scaled route: V's side on copies 2^64 times larger ----
@@ -419,12 +422,13 @@ struct TileBounds {
     typename Lanes<kLanes>::I vMost;
     typename Lanes<kLanes>::I vLeast;
     typename Lanes<kLanes>::I uMost;
+    typename Lanes<kLanes>::U changed;  // nonzero where a cell took a new value
 };
 
 template <int kLanes>
 HUEMIX_ALWAYS_INLINE TileBounds<kLanes> EmptyBounds() {
     using I = typename Lanes<kLanes>::I;
-    return TileBounds<kLanes>{I{} + INT32_MIN, I{} + INT32_MAX, I{} + INT32_MIN};
+    return TileBounds<kLanes>{I{} + INT32_MIN, I{} + INT32_MAX, I{} + INT32_MIN, typename Lanes<kLanes>::U{}};
 }
 
 // Takes the bits of kLanes new U and V values into the bounds.
@@ -437,11 +441,13 @@ HUEMIX_ALWAYS_INLINE void Bound(TileBounds<kLanes>& b, const Written<kLanes>& w)
     b.vMost = b.vMost > most ? b.vMost : most;
     b.vLeast = b.vLeast < least ? b.vLeast : least;
     b.uMost = b.uMost > u ? b.uMost : u;
+    b.changed |= w.changed;
 }
 
-// Whether every cell taken into the bounds allows the fast route, and the faded one.
+// Whether every cell taken into the bounds allows the fast route, the faded one, and
+// kept its value.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE void BoundsAllow(const TileBounds<kLanes>& b, bool* fast, bool* faded) {
+HUEMIX_ALWAYS_INLINE void BoundsAllow(const TileBounds<kLanes>& b, bool* fast, bool* faded, bool* still) {
     using I = typename Lanes<kLanes>::I;
     using U = typename Lanes<kLanes>::U;
     const I badU = Above<kLanes>(b.uMost, static_cast<int32_t>((kBitsTwo - kBitsMinFastU) ^ 0x80000000u));
@@ -451,6 +457,7 @@ HUEMIX_ALWAYS_INLINE void BoundsAllow(const TileBounds<kLanes>& b, bool* fast, b
     const I unfaded = Above<kLanes>(b.vMost, static_cast<int32_t>((kBitsFadedV - 1) ^ 0x80000000u));
     *fast = !AnyLane<kLanes>(badU | bigV | small);
     *faded = !AnyLane<kLanes>(badU | unfaded);
+    *still = !AnyLane<kLanes>((I)b.changed);
 }
 
 template <int kLanes>

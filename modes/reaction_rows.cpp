@@ -76,8 +76,10 @@ HUEMIX_ALWAYS_INLINE void StepVector(const Stencil& s, float* uo, float* vo, int
         Bound<kLanes>(bounds, reaction_lanes::FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill));
     } else {
         StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-        Bound<kLanes>(bounds, reaction_lanes::Written<kLanes>{reaction_lanes::BitsAt<kLanes>(uo + col),
-                                                              reaction_lanes::BitsAt<kLanes>(vo + col)});
+        using reaction_lanes::BitsAt;
+        const typename reaction_lanes::Lanes<kLanes>::U u = BitsAt<kLanes>(uo + col), v = BitsAt<kLanes>(vo + col);
+        Bound<kLanes>(bounds, reaction_lanes::Written<kLanes>{
+                                  u, v, (u ^ BitsAt<kLanes>(s.uc + col)) | (v ^ BitsAt<kLanes>(s.vc + col))});
     }
 }
 
@@ -115,22 +117,33 @@ HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const floa
         StepLanes<kLanes>(padded, rows[6], rows[7], 1, feed, feedPlusKill);
         __builtin_memcpy(uo + 1, rows[6] + 1, (gw - 2) * sizeof(float));
         __builtin_memcpy(vo + 1, rows[7] + 1, (gw - 2) * sizeof(float));
-        return ReactionRowSummary{0, 0};
+        return ReactionRowSummary{0, 0, 0};
     }
     const Stencil s{un, uc, us, vn, vc, vs};
     const int tiles = (gw - 1) / kTileCells + 1;
     const uint64_t lastTile = TileBit(tiles - 1);
     uint64_t fastIn = 0;
     uint64_t fadedIn = 0;
+    uint64_t stillIn = 0;
     if (around) {
         fastIn = TilesAllowing(around[0].fast, around[1].fast, around[2].fast, lastTile);
         fadedIn = TilesAllowing(around[0].faded, around[1].faded, around[2].faded, lastTile);
+        stillIn = TilesAllowing(around[0].still, around[1].still, around[2].still, lastTile);
     }
-    ReactionRowSummary out{0, 0};
+    ReactionRowSummary out{0, 0, 0};
     for (int t = 0; t < tiles; ++t) {
         const int begin = t == 0 ? 1 : t * kTileCells;
         const int end = (t + 1) * kTileCells < gw - 1 ? (t + 1) * kTileCells : gw - 1;
         const uint64_t bit = TileBit(t);
+        if (stillIn & bit) {
+            // Every input as one step before, so every cell keeps its value.
+            __builtin_memcpy(uo + begin, uc + begin, (end - begin) * sizeof(float));
+            __builtin_memcpy(vo + begin, vc + begin, (end - begin) * sizeof(float));
+            out.fast |= around[1].fast & bit;
+            out.faded |= around[1].faded & bit;
+            out.still |= bit;
+            continue;
+        }
         reaction_lanes::TileBounds<kLanes> bounds = reaction_lanes::EmptyBounds<kLanes>();
         if (begin < end) {
             // A tile shorter than a vector (the last one) is done by a vector reaching
@@ -153,7 +166,8 @@ HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const floa
         }
         bool fast = false;
         bool faded = false;
-        reaction_lanes::BoundsAllow<kLanes>(bounds, &fast, &faded);
+        bool still = false;
+        reaction_lanes::BoundsAllow<kLanes>(bounds, &fast, &faded, &still);
         // The border columns never change: the output row's are the centre row's.
         if (t == 0) {
             fast = fast && CellAllowsFast(uc[0], vc[0]);
@@ -165,6 +179,7 @@ HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const floa
         }
         if (fast) out.fast |= bit;
         if (faded) out.faded |= bit;
+        if (still) out.still |= bit;
     }
     return out;
 }
@@ -198,7 +213,7 @@ HUEMIX_TARGET_AVX512 ReactionRowSummary StepRowAvx512(const float* un, const flo
 }  // namespace
 
 ReactionRowSummary SummarizeReactionRow(const float* u, const float* v, int gw) {
-    ReactionRowSummary summary{0, 0};
+    ReactionRowSummary summary{0, 0, 0};
     for (int t = 0; t * kTileCells < gw && t < 64; ++t) {
         bool fast = true;
         bool faded = true;
@@ -218,7 +233,7 @@ ReactionRowSummary ReactionRowPlain(const float* un, const float* uc, const floa
     for (int col = 1; col < gw - 1; ++col) {
         StepCell(un, uc, us, vn, vc, vs, uo, vo, col, feed, feedPlusKill);
     }
-    return ReactionRowSummary{0, 0};
+    return ReactionRowSummary{0, 0, 0};
 }
 
 ReactionRowFunction ReactionRowFor(VectorKernel kernel) {

@@ -8,13 +8,17 @@
 // What the vector loops know of a row of the state, tile by tile: bit t stands for the
 // cells of columns 64 t .. 64 t + 63 (tiles past the 64th are never known). A bit of
 // `fast` is set when every U of the tile lies in [2^-20, 2] and every V is zero or in
-// [2^-96, 2]; a bit of `faded` when every U lies so and every V in [0, 2^-128). A clear
-// bit says nothing. The loops read the summaries of the three rows a row is computed
-// from, so that a tile whose inputs all allow one route takes it with no test per
-// vector, and return the summary of the row they wrote.
+// [2^-96, 2]; a bit of `faded` when every U lies so and every V in [0, 2^-128); a bit
+// of `still` when every cell has the value it had one step before. A clear bit says
+// nothing. The loops read the summaries of the three rows a row is computed from, so
+// that a tile whose inputs all allow one route takes it with no test per vector, and a
+// tile whose inputs all kept their values keeps its own without any arithmetic (the
+// step is a function of the inputs' bits); they return the summary of the row they
+// wrote.
 struct ReactionRowSummary {
     uint64_t fast;
     uint64_t faded;
+    uint64_t still;
 };
 constexpr int kReactionTileShift = 6;  // 64 cells a tile
 
