@@ -270,9 +270,11 @@ void CountHitsInLanesOnThreads(HitCounting counting, const LaneHits& hits, int64
 }
 
 void BuddhabrotTrial(VectorKernel kernel) {
-    constexpr int kWidth = 64;
-    constexpr int kHeight = 48;
-    constexpr int64_t kSamples = 384;
+    // A plane large enough that its counters, like a picture's, do not all sit in the
+    // nearest cache.
+    constexpr int kWidth = 480;
+    constexpr int kHeight = 270;
+    constexpr int64_t kSamples = 512;
     // Counts add up over the trials, far below what a counter holds.
     static uint32_t counts[kWidth * kHeight + kSpareCounters];
     const LaneHits hits{counts, kWidth, kHeight, 4.4 / kWidth, 4.4 / kHeight};

@@ -107,7 +107,7 @@ for size in $SIZES; do
         line="| $row |"
         for k in $available; do
             if [ "$k" = default ]; then
-                value="$(awk -v n="$row" '$1 == n { print $3 " (" $4 ")" }' "$OUT/$size-$k.txt")"
+                value="$(awk -v n="$row" '$1 == n { print $3 " (" $4 (NF > 4 ? ", " $5 : "") ")" }' "$OUT/$size-$k.txt")"
             else
                 value="$(awk -v n="$row" '$1 == n { print $3 }' "$OUT/$size-$k.txt")"
             fi
