@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Builds the download for Windows users: cross-compiles huemix.exe and huemix.scr and
-# packs them with README.txt into OUT_DIR/huemix-<version>-windows-x64.zip, with the
-# zip's SHA-256 in a .sha256 file beside it (the format sha256sum -c reads).
+# packs them with README.txt into OUT_DIR/huemix-<version>-windows-x64.zip and into
+# the setup program OUT_DIR/huemix-<version>-setup.exe (NSIS, setup/huemix.nsi), each
+# with its SHA-256 in a .sha256 file beside it (the format sha256sum -c reads).
 #
 #     bash scripts/package.sh [BUILD_DIR [OUT_DIR]]    (build/windows, build/package)
 #
 # The same sources give the same bytes, whatever the folder, the time, the time zone
 # or the user: the executables carry no time stamp and no build path, and the zip has
 # a fixed order, fixed permissions and one fixed time for every entry,
-# SOURCE_DATE_EPOCH when set, else 2026-01-01 00:00 UTC. An existing BUILD_DIR must be
+# SOURCE_DATE_EPOCH when set, else 2026-01-01 00:00 UTC. The setup program stores the
+# times of the files it carries, so they get that same time first. An existing BUILD_DIR must be
 # a Windows cross build; it is reused as it is configured.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -51,3 +53,20 @@ mkdir -p "$OUT"
 python3 scripts/release_zip.py "$OUT/$name" "$EPOCH" "${entries[@]}"
 (cd "$OUT" && sha256sum "$name" >"$name.sha256")
 echo "$OUT/$name"
+
+# The setup program, from copies of the same files with the fixed time.
+if [ -f setup/huemix.nsi ] && [ -f "$BUILD/huemix.scr" ]; then
+    staged="$BUILD/setup-files"
+    rm -rf "$staged"
+    mkdir -p "$staged"
+    for file in "${files[@]}"; do cp "$BUILD/$file" "$staged/$file"; done
+    # The README keeps the line ends Windows expects, as in the zip.
+    sed 's/\r*$/\r/' "$BUILD/generated/README.txt" >"$staged/README.txt"
+    touch -d "@$EPOCH" "$staged"/*
+    setup="huemix-$version-setup.exe"
+    makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DFILES="$(cd "$staged" && pwd)" \
+        -DICON="$ROOT/resources/huemix.ico" -DOUTFILE="$(cd "$OUT" && pwd)/$setup" setup/huemix.nsi >/dev/null \
+        || { echo "package.sh: makensis failed" >&2; exit 1; }
+    (cd "$OUT" && sha256sum "$setup" >"$setup.sha256")
+    echo "$OUT/$setup"
+fi
