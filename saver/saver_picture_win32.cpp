@@ -13,13 +13,11 @@
 #include "saver/saver_run.h"
 #include "saver/saver_win32.h"
 
-int PrepareSaverPicture(int32_t canvasWidth, int32_t canvasHeight, const SaverSettings& settings) {
-    if (AllocateBuffers(canvasWidth, canvasHeight) != kExitNormal) return kExitNoMemory;
+void PrepareSaverPicture(const SaverSettings& settings) {
     art.randomState = SeedFromClock(static_cast<uint32_t>(std::time(nullptr)), GetTickCount());
     ApplySaverSettings(settings);
     NewPalette();
     CreateFrameBitmap();
-    return kExitNormal;
 }
 
 int RunSaverMessageLoop() {

@@ -61,8 +61,8 @@ int RunPreview(HINSTANCE instance, HWND parent) {
     RECT client;
     if (!parent || !IsWindow(parent) || !GetClientRect(parent, &client)) return kExitNoWindow;
     previewParent = parent;
-    const int prepared = PrepareSaverPicture(kMinCanvasWidth, kMinCanvasHeight, ReadSaverSettings());
-    if (prepared != kExitNormal) return prepared;
+    if (AllocateBuffers(kMinCanvasWidth, kMinCanvasHeight) != kExitNormal) return kExitNoMemory;
+    PrepareSaverPicture(ReadSaverSettings());
 
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof(windowClass);

@@ -152,16 +152,17 @@ int RunScreenSaver(HINSTANCE instance) {
     const SaverSettings settings = ReadSaverSettings();
     const MonitorList monitors = ListMonitors();
     const int choice = static_cast<int>(settings.values[kSettingMonitors]);
-    SaverPlan plan = PlanSaverPanes(monitors.rects, monitors.count, monitors.primary, choice, panes);
-    int prepared = PrepareSaverPicture(plan.canvasWidth, plan.canvasHeight, settings);
-    if (choice == kMonitorsSpan && (prepared != kExitNormal || !art.dibSection)) {
-        // Monitors far apart can make one picture across them too big to have; the
-        // screens are still covered, each with the same picture.
+    SaverPlan plan = AllocateSaverCanvas(monitors.rects, monitors.count, monitors.primary, choice, panes);
+    if (plan.paneCount == 0) return kExitNoMemory;
+    PrepareSaverPicture(settings);
+    if (plan.choice == kMonitorsSpan && !art.dibSection) {
+        // The frame of one picture across all can be too big where its Canvas was not:
+        // the same picture on each, as when the Canvas cannot be had.
         ReleaseSaverPicture();
-        plan = PlanSaverPanes(monitors.rects, monitors.count, monitors.primary, kMonitorsSame, panes);
-        prepared = PrepareSaverPicture(plan.canvasWidth, plan.canvasHeight, settings);
+        plan = AllocateSaverCanvas(monitors.rects, monitors.count, monitors.primary, kMonitorsSame, panes);
+        if (plan.paneCount == 0) return kExitNoMemory;
+        PrepareSaverPicture(settings);
     }
-    if (prepared != kExitNormal) return prepared;
     RegisterSaverClass(instance);
     if (!OpenPaneWindows(instance, plan.paneCount)) {
         ReleaseSaverPicture();
