@@ -1,5 +1,5 @@
 // What the full screen and the preview share: the picture made ready before their
-// windows exist, the message loop and the release of everything at the end.
+// windows exist and the release of everything at the end.
 #include <windows.h>
 
 #include <ctime>
@@ -20,22 +20,11 @@ void PrepareSaverPicture(const SaverSettings& settings) {
     CreateFrameBitmap();
 }
 
-int RunSaverMessageLoop() {
-    MSG message = {};
-    // GetMessageA gives -1 on an error; looping on it would never end.
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
-}
-
 void ReleaseSaverPicture() {
     for (int i = 0; i < saverWindowCount; ++i) {
         if (saverWindows[i] && IsWindow(saverWindows[i])) DestroyWindow(saverWindows[i]);
         saverWindows[i] = nullptr;
     }
     saverWindowCount = 0;
-    if (art.dibSection) DeleteObject(static_cast<HGDIOBJ>(art.dibSection));
-    ReleaseBuffers();
+    ReleaseFrameBitmap();
 }

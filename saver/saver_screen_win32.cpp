@@ -5,6 +5,7 @@
 
 #include "app/art_state.h"
 #include "app/frame.h"
+#include "app/shared_win32.h"
 #include "app/startup.h"
 #include "saver/saver_run.h"
 #include "saver/saver_win32.h"
@@ -13,7 +14,6 @@ namespace {
 
 constexpr char kClassName[] = "KvHuemixSaverWnd";
 constexpr char kWindowTitle[] = "Korvane's Huemix Screen Saver";
-constexpr WORD kIconResource = 1;
 
 struct MonitorList {
     ArtRect rects[kMaxSaverPanes];
@@ -109,22 +109,6 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
 }
 
-void RegisterSaverClass(HINSTANCE instance) {
-    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kIconResource), IMAGE_ICON, 0,
-                                               0, LR_SHARED | LR_DEFAULTSIZE));
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
-    windowClass.hCursor = nullptr;  // no cursor over the picture
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = kClassName;
-    windowClass.hIconSm = icon;
-    RegisterClassExA(&windowClass);
-}
-
 // One window per pane; false when not a single one could be opened.
 bool OpenPaneWindows(HINSTANCE instance, int count) {
     for (int i = 0; i < count; ++i) {
@@ -139,11 +123,6 @@ bool OpenPaneWindows(HINSTANCE instance, int count) {
         UpdateWindow(window);
     }
     return saverWindowCount > 0;
-}
-
-void HideCursor() {
-    while (ShowCursor(FALSE) >= 0) {
-    }
 }
 
 }  // namespace
@@ -163,7 +142,7 @@ int RunScreenSaver(HINSTANCE instance) {
         if (plan.paneCount == 0) return kExitNoMemory;
         PrepareSaverPicture(settings);
     }
-    RegisterSaverClass(instance);
+    RegisterArtWindowClass(instance, kClassName, SaverWindowProc, nullptr);  // no cursor over the picture
     if (!OpenPaneWindows(instance, plan.paneCount)) {
         ReleaseSaverPicture();
         return kExitNoWindow;
@@ -171,7 +150,7 @@ int RunScreenSaver(HINSTANCE instance) {
     HideCursor();
     SetForegroundWindow(saverWindows[0]);
     StartSaverPictures();
-    const int code = RunSaverMessageLoop();
+    const int code = RunMessageLoop();
     ReleaseSaverPicture();
     return code;
 }

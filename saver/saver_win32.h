@@ -40,8 +40,5 @@ void PaintSaverFrame(HWND window, HDC dc, ArtRect source);
 // Stretches the whole frame over the client area, smoothly filtered (the preview).
 void PaintSaverPreview(HWND window, HDC dc);
 
-// Runs the message loop until the quit message; its code.
-int RunSaverMessageLoop();
-
 // Deletes the frame bitmap and releases every buffer.
 void ReleaseSaverPicture();
