@@ -65,8 +65,8 @@ if [ -f setup/huemix.nsi ] && [ -f "$BUILD/huemix.scr" ]; then
     touch -d "@$EPOCH" "$staged"/*
     setup="huemix-$version-setup.exe"
     makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DFILES="$(cd "$staged" && pwd)" \
-        -DICON="$ROOT/resources/huemix.ico" -DOUTFILE="$(cd "$OUT" && pwd)/$setup" setup/huemix.nsi >/dev/null \
-        || { echo "package.sh: makensis failed" >&2; exit 1; }
+        -DICON="$ROOT/resources/huemix.ico" -DOUTFILE="$(cd "$OUT" && pwd)/$setup" setup/huemix.nsi \
+        >"$BUILD/makensis.log" 2>&1 || { cat "$BUILD/makensis.log" >&2; echo "package.sh: makensis failed" >&2; exit 1; }
     (cd "$OUT" && sha256sum "$setup" >"$setup.sha256")
     echo "$OUT/$setup"
 fi
