@@ -23,3 +23,8 @@ void CreateFrameBitmap() {
     art.dibSection = bitmap;
     art.dibPixels = bitmap ? static_cast<uint32_t*>(pixels) : nullptr;
 }
+
+void ReleaseFrameBitmap() {
+    if (art.dibSection) DeleteObject(static_cast<HGDIOBJ>(art.dibSection));
+    ReleaseBuffers();
+}

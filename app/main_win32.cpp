@@ -18,7 +18,6 @@ namespace {
 
 constexpr char kClassName[] = "KvHuemixWnd";
 constexpr char kWindowTitle[] = "Korvane's Huemix";
-constexpr WORD kIconResource = 1;
 
 BOOL CALLBACK SeeMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM search) {
     RecordMonitor(reinterpret_cast<MonitorSearch*>(search), monitor);
@@ -48,45 +47,12 @@ ArtRect MeasureMonitor(HMONITOR monitor) {
     return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
-void RegisterWindowClass(HINSTANCE instance) {
-    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kIconResource), IMAGE_ICON, 0,
-                                               0, LR_SHARED | LR_DEFAULTSIZE));
-    if (!icon) icon = LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = MainWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = kClassName;
-    windowClass.hIconSm = icon;
-    RegisterClassExA(&windowClass);
-}
-
 HWND CreateMainWindow(HINSTANCE instance, const ArtRect& monitor) {
     if (art.windowedOption) art.fullScreen = 0;
     const WindowPlacement p = StartWindowPlacement(monitor, art.canvasWidth, art.canvasHeight, art.windowedOption);
     // WM_CREATE starts the rotation, splash and hint timers during this call.
     return CreateWindowExA(0, kClassName, kWindowTitle, p.style, p.x, p.y, p.width, p.height, nullptr,
                            nullptr, instance, nullptr);
-}
-
-// The display count must drop below zero for the cursor to disappear.
-void HideCursor() {
-    while (ShowCursor(FALSE) >= 0) {
-    }
-}
-
-int RunMessageLoop() {
-    MSG message = {};
-    // GetMessageA gives -1 on an error; looping on it would never end.
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
 }
 
 }  // namespace
@@ -105,7 +71,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     SelectMode(0);
     ComposeFrame();
 
-    RegisterWindowClass(instance);
+    RegisterArtWindowClass(instance, kClassName, MainWindowProc, ArrowCursor());
     HWND window = CreateMainWindow(instance, monitor);
     if (!window) return kExitNoWindow;
     mainWindow = window;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "app/input.h"
+#include "app/shared_win32.h"
 #include "app/shell_win32.h"
 #include "app/startup.h"
 
@@ -20,8 +21,7 @@ void Paint(HWND window) {
 // The bitmap goes first, then the buffers; every pointer is cleared so that nothing
 // can use a released buffer on the way out.
 void ReleaseFrame() {
-    if (art.dibSection) DeleteObject(static_cast<HGDIOBJ>(art.dibSection));
-    ReleaseBuffers();
+    ReleaseFrameBitmap();
     mainWindow = nullptr;
 }
 

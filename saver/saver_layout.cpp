@@ -45,6 +45,7 @@ SaverPlan PlanSaverPanes(const ArtRect* monitors, int count, int primary, int ch
     plan.canvasWidth = AtLeast(extent.right - extent.left, kMinCanvasWidth);
     plan.canvasHeight = AtLeast(extent.bottom - extent.top, kMinCanvasHeight);
     plan.paneCount = count;
+    plan.choice = choice;
     const ArtRect whole = {0, 0, plan.canvasWidth, plan.canvasHeight};
     for (int i = 0; i < count; ++i) {
         const ArtRect& m = monitors[i];

@@ -20,6 +20,7 @@ struct SaverPlan {
     int32_t canvasWidth;   // at least 320 x 200
     int32_t canvasHeight;
     int32_t paneCount;
+    int32_t choice;        // the SaverMonitors choice it carries out
 };
 
 // The smallest rectangle around all of them; an empty one at (0, 0) when count is 0.

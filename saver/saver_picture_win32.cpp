@@ -1,5 +1,5 @@
 // What the full screen and the preview share: the picture made ready before their
-// windows exist, the message loop and the release of everything at the end.
+// windows exist and the release of everything at the end.
 #include <windows.h>
 
 #include <ctime>
@@ -13,23 +13,11 @@
 #include "saver/saver_run.h"
 #include "saver/saver_win32.h"
 
-int PrepareSaverPicture(int32_t canvasWidth, int32_t canvasHeight, const SaverSettings& settings) {
-    if (AllocateBuffers(canvasWidth, canvasHeight) != kExitNormal) return kExitNoMemory;
+void PrepareSaverPicture(const SaverSettings& settings) {
     art.randomState = SeedFromClock(static_cast<uint32_t>(std::time(nullptr)), GetTickCount());
     ApplySaverSettings(settings);
     NewPalette();
     CreateFrameBitmap();
-    return kExitNormal;
-}
-
-int RunSaverMessageLoop() {
-    MSG message = {};
-    // GetMessageA gives -1 on an error; looping on it would never end.
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return static_cast<int>(message.wParam);
 }
 
 void ReleaseSaverPicture() {
@@ -38,6 +26,5 @@ void ReleaseSaverPicture() {
         saverWindows[i] = nullptr;
     }
     saverWindowCount = 0;
-    if (art.dibSection) DeleteObject(static_cast<HGDIOBJ>(art.dibSection));
-    ReleaseBuffers();
+    ReleaseFrameBitmap();
 }

@@ -3,6 +3,7 @@
 // no focus, ignores input and ends soon after the window it lives in is gone.
 #include <windows.h>
 
+#include "app/shared_win32.h"
 #include "app/startup.h"
 #include "modes/canvas.h"
 #include "saver/saver_run.h"
@@ -61,17 +62,10 @@ int RunPreview(HINSTANCE instance, HWND parent) {
     RECT client;
     if (!parent || !IsWindow(parent) || !GetClientRect(parent, &client)) return kExitNoWindow;
     previewParent = parent;
-    const int prepared = PrepareSaverPicture(kMinCanvasWidth, kMinCanvasHeight, ReadSaverSettings());
-    if (prepared != kExitNormal) return prepared;
+    if (AllocateBuffers(kMinCanvasWidth, kMinCanvasHeight) != kExitNormal) return kExitNoMemory;
+    PrepareSaverPicture(ReadSaverSettings());
 
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = PreviewWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = kClassName;
-    RegisterClassExA(&windowClass);
+    RegisterArtWindowClass(instance, kClassName, PreviewWindowProc, ArrowCursor());
     HWND window = CreateWindowExA(0, kClassName, "", WS_CHILD | WS_VISIBLE, 0, 0, client.right, client.bottom,
                                   parent, nullptr, instance, nullptr);
     if (!window) {
@@ -82,7 +76,7 @@ int RunPreview(HINSTANCE instance, HWND parent) {
     saverWindowCount = 1;
     SetTimer(window, kTimerParentCheck, kParentCheckMs, nullptr);
     StartSaverPictures();
-    const int code = RunSaverMessageLoop();
+    const int code = RunMessageLoop();
     ReleaseSaverPicture();
     return code;
 }

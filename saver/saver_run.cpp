@@ -5,6 +5,7 @@
 #include "app/input.h"
 #include "app/keys.h"
 #include "app/platform.h"
+#include "app/startup.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
 #include "palette/presets.h"
@@ -22,6 +23,18 @@ void ShowMode(int mode) {
 }
 
 }  // namespace
+
+SaverPlan AllocateSaverCanvas(const ArtRect* monitors, int count, int primary, int choice,
+                              SaverPane panes[kMaxSaverPanes]) {
+    SaverPlan plan = PlanSaverPanes(monitors, count, primary, choice, panes);
+    if (AllocateBuffers(plan.canvasWidth, plan.canvasHeight) == kExitNormal) return plan;
+    if (choice == kMonitorsSpan) {
+        plan = PlanSaverPanes(monitors, count, primary, kMonitorsSame, panes);
+        if (AllocateBuffers(plan.canvasWidth, plan.canvasHeight) == kExitNormal) return plan;
+    }
+    plan.paneCount = 0;
+    return plan;
+}
 
 void ApplySaverSettings(const SaverSettings& settings) {
     const uint32_t* v = settings.values;

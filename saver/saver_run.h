@@ -4,10 +4,18 @@
 #pragma once
 #include <cstdint>
 
+#include "saver/saver_layout.h"
 #include "saver/saver_settings.h"
 
 // The saver's own timer, beside the program's five: the next picture.
 constexpr int kTimerSaverPicture = 6;
+
+// Plans the panes for a Monitors choice and allocates their Canvas. One picture across
+// all whose Canvas cannot be had (monitors far apart) is planned again as the same
+// picture on each, so that every screen is still covered. paneCount is 0 when no
+// Canvas could be had.
+SaverPlan AllocateSaverCanvas(const ArtRect* monitors, int count, int primary, int choice,
+                              SaverPane panes[kMaxSaverPanes]);
 
 // Copies the settings into art: rotation interval and step, preset, status strip,
 // mode choice, palette renewal and picture time. The help hint stays off.

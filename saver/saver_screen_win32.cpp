@@ -5,6 +5,7 @@
 
 #include "app/art_state.h"
 #include "app/frame.h"
+#include "app/shared_win32.h"
 #include "app/startup.h"
 #include "saver/saver_run.h"
 #include "saver/saver_win32.h"
@@ -13,7 +14,6 @@ namespace {
 
 constexpr char kClassName[] = "KvHuemixSaverWnd";
 constexpr char kWindowTitle[] = "Korvane's Huemix Screen Saver";
-constexpr WORD kIconResource = 1;
 
 struct MonitorList {
     ArtRect rects[kMaxSaverPanes];
@@ -109,22 +109,6 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
 }
 
-void RegisterSaverClass(HINSTANCE instance) {
-    HICON icon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(kIconResource), IMAGE_ICON, 0,
-                                               0, LR_SHARED | LR_DEFAULTSIZE));
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = SaverWindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hIcon = icon;
-    windowClass.hCursor = nullptr;  // no cursor over the picture
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = kClassName;
-    windowClass.hIconSm = icon;
-    RegisterClassExA(&windowClass);
-}
-
 // One window per pane; false when not a single one could be opened.
 bool OpenPaneWindows(HINSTANCE instance, int count) {
     for (int i = 0; i < count; ++i) {
@@ -141,28 +125,24 @@ bool OpenPaneWindows(HINSTANCE instance, int count) {
     return saverWindowCount > 0;
 }
 
-void HideCursor() {
-    while (ShowCursor(FALSE) >= 0) {
-    }
-}
-
 }  // namespace
 
 int RunScreenSaver(HINSTANCE instance) {
     const SaverSettings settings = ReadSaverSettings();
     const MonitorList monitors = ListMonitors();
     const int choice = static_cast<int>(settings.values[kSettingMonitors]);
-    SaverPlan plan = PlanSaverPanes(monitors.rects, monitors.count, monitors.primary, choice, panes);
-    int prepared = PrepareSaverPicture(plan.canvasWidth, plan.canvasHeight, settings);
-    if (choice == kMonitorsSpan && (prepared != kExitNormal || !art.dibSection)) {
-        // Monitors far apart can make one picture across them too big to have; the
-        // screens are still covered, each with the same picture.
+    SaverPlan plan = AllocateSaverCanvas(monitors.rects, monitors.count, monitors.primary, choice, panes);
+    if (plan.paneCount == 0) return kExitNoMemory;
+    PrepareSaverPicture(settings);
+    if (plan.choice == kMonitorsSpan && !art.dibSection) {
+        // The frame of one picture across all can be too big where its Canvas was not:
+        // the same picture on each, as when the Canvas cannot be had.
         ReleaseSaverPicture();
-        plan = PlanSaverPanes(monitors.rects, monitors.count, monitors.primary, kMonitorsSame, panes);
-        prepared = PrepareSaverPicture(plan.canvasWidth, plan.canvasHeight, settings);
+        plan = AllocateSaverCanvas(monitors.rects, monitors.count, monitors.primary, kMonitorsSame, panes);
+        if (plan.paneCount == 0) return kExitNoMemory;
+        PrepareSaverPicture(settings);
     }
-    if (prepared != kExitNormal) return prepared;
-    RegisterSaverClass(instance);
+    RegisterArtWindowClass(instance, kClassName, SaverWindowProc, nullptr);  // no cursor over the picture
     if (!OpenPaneWindows(instance, plan.paneCount)) {
         ReleaseSaverPicture();
         return kExitNoWindow;
@@ -170,7 +150,7 @@ int RunScreenSaver(HINSTANCE instance) {
     HideCursor();
     SetForegroundWindow(saverWindows[0]);
     StartSaverPictures();
-    const int code = RunSaverMessageLoop();
+    const int code = RunMessageLoop();
     ReleaseSaverPicture();
     return code;
 }

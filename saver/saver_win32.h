@@ -27,10 +27,10 @@ SaverSettings ReadSaverSettings();
 // Writes every setting; false when the key or a value could not be written.
 bool WriteSaverSettings(const SaverSettings& settings);
 
-// Sizes the Canvas, seeds the random stream, applies the settings, builds the first
-// palette and the frame bitmap: what the full screen and the preview share before
-// their windows exist. kExitNoMemory when the Canvas cannot be had.
-int PrepareSaverPicture(int32_t canvasWidth, int32_t canvasHeight, const SaverSettings& settings);
+// With the Canvas had: seeds the random stream, applies the settings, builds the first
+// palette and the frame bitmap, what the full screen and the preview share before
+// their windows exist.
+void PrepareSaverPicture(const SaverSettings& settings);
 
 // Paints the source part of the frame into a monitor's window: one plain copy when
 // the client area has its size, else fitted with its aspect kept and black bars.
@@ -39,9 +39,6 @@ void PaintSaverFrame(HWND window, HDC dc, ArtRect source);
 
 // Stretches the whole frame over the client area, smoothly filtered (the preview).
 void PaintSaverPreview(HWND window, HDC dc);
-
-// Runs the message loop until the quit message; its code.
-int RunSaverMessageLoop();
 
 // Deletes the frame bitmap and releases every buffer.
 void ReleaseSaverPicture();

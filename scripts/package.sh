@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the download for Windows users: cross-compiles huemix.exe and huemix.scr and
-# packs them with README.txt into OUT_DIR/huemix-<version>-windows-x64.zip, with the
-# zip's SHA-256 in a .sha256 file beside it (the format sha256sum -c reads). It also
+# packs them with README.txt into OUT_DIR/huemix-<version>-windows-x64.zip and into
+# the setup program OUT_DIR/huemix-<version>-setup.exe (NSIS, setup/huemix.nsi), each
+# with its SHA-256 in a .sha256 file beside it (the format sha256sum -c reads). It also
 # builds the browser version (build/web, with Emscripten) and packs the static site into
 # OUT_DIR/huemix-<version>-web.zip, with its .sha256 the same way.
 #
@@ -11,7 +12,8 @@
 # The same sources give the same bytes, whatever the folder, the time, the time zone
 # or the user: the executables carry no time stamp and no build path, and the zip has
 # a fixed order, fixed permissions and one fixed time for every entry,
-# SOURCE_DATE_EPOCH when set, else 2026-01-01 00:00 UTC. An existing BUILD_DIR must be
+# SOURCE_DATE_EPOCH when set, else 2026-01-01 00:00 UTC. The setup program stores the
+# times of the files it carries, so they get that same time first. An existing BUILD_DIR must be
 # a Windows cross build; it is reused as it is configured.
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -55,6 +57,23 @@ mkdir -p "$OUT"
 python3 scripts/release_zip.py "$OUT/$name" "$EPOCH" "${entries[@]}"
 (cd "$OUT" && sha256sum "$name" >"$name.sha256")
 echo "$OUT/$name"
+
+# The setup program, from copies of the same files with the fixed time.
+if [ -f setup/huemix.nsi ] && [ -f "$BUILD/huemix.scr" ]; then
+    staged="$BUILD/setup-files"
+    rm -rf "$staged"
+    mkdir -p "$staged"
+    for file in "${files[@]}"; do cp "$BUILD/$file" "$staged/$file"; done
+    # The README keeps the line ends Windows expects, as in the zip.
+    sed 's/\r*$/\r/' "$BUILD/generated/README.txt" >"$staged/README.txt"
+    touch -d "@$EPOCH" "$staged"/*
+    setup="huemix-$version-setup.exe"
+    makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DFILES="$(cd "$staged" && pwd)" \
+        -DICON="$ROOT/resources/huemix.ico" -DOUTFILE="$(cd "$OUT" && pwd)/$setup" setup/huemix.nsi \
+        >"$BUILD/makensis.log" 2>&1 || { cat "$BUILD/makensis.log" >&2; echo "package.sh: makensis failed" >&2; exit 1; }
+    (cd "$OUT" && sha256sum "$setup" >"$setup.sha256")
+    echo "$OUT/$setup"
+fi
 
 # The browser version: the three files of the static site, in a fixed order.
 source scripts/web_build.sh

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "app/keys.h"
+#include "app/memory.h"
+#include "app/startup.h"
 #include "palette/presets.h"
 #include "saver/saver_run.h"
 #include "tests/fake_platform.h"
@@ -128,5 +130,59 @@ TEST(SaverRun, OtherTimersGoToTheProgramsHandlers) {
     EXPECT_EQ(CanvasCopy(), picture);                             // the picture stays
     HandleSaverTimer(99);                                          // unknown: nothing
     EXPECT_EQ(CanvasCopy(), picture);
+    ReleaseTestState();
+}
+
+// The Canvas of the full screen, with allocations refused as a machine out of memory
+// would: one picture across all falls back to the same picture on each monitor, and
+// a failed attempt leaves no block behind.
+TEST(SaverRun, CanvasTooLargeForOnePictureAcrossAllGivesTheSameOnEach) {
+    const ArtRect monitors[2] = {{0, 0, 1280, 1024}, {9280, 0, 10304, 768}};
+    struct Case {
+        int choice;
+        int failFirst;      // refuse the first allocation(s)
+        bool failOnward;    // and every one after it
+        int32_t expectChoice;
+        int32_t expectWidth;  // 0: no Canvas at all
+    } cases[] = {
+        {kMonitorsSpan, 0, false, kMonitorsSpan, 10304},
+        {kMonitorsSpan, 1, false, kMonitorsSame, 1280},  // the span's Canvas refused
+        {kMonitorsSpan, 2, false, kMonitorsSame, 1280},  // its backup refused
+        {kMonitorsSpan, 1, true, kMonitorsSpan, 0},      // nothing can be had
+        {kMonitorsSame, 1, false, kMonitorsSame, 0},     // no smaller plan to fall back to
+        {kMonitorsPrimary, 1, false, kMonitorsPrimary, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "choice " << c.choice << ", failing from " << c.failFirst
+                                        << (c.failOnward ? " on" : " once"));
+        ReleaseTestState();
+        const long liveBefore = ArtLiveBlockCount();
+        if (c.failOnward) {
+            ArtFailAllocationsFrom(c.failFirst);
+        } else {
+            ArtFailAllocation(c.failFirst);
+        }
+        SaverPane panes[kMaxSaverPanes];
+        const SaverPlan plan = AllocateSaverCanvas(monitors, 2, 0, c.choice, panes);
+        ArtFailAllocation(0);
+        if (c.expectWidth == 0) {
+            EXPECT_EQ(plan.paneCount, 0);
+            EXPECT_EQ(art.canvas, nullptr);
+            EXPECT_EQ(ArtLiveBlockCount(), liveBefore);
+            continue;
+        }
+        ASSERT_EQ(plan.paneCount, 2);
+        EXPECT_EQ(plan.choice, c.expectChoice);
+        EXPECT_EQ(art.canvasWidth, c.expectWidth);
+        EXPECT_EQ(art.canvasHeight, 1024);
+        EXPECT_EQ(ArtLiveBlockCount(), liveBefore + 2);  // the Canvas and its backup only
+        if (c.expectChoice == kMonitorsSame) {
+            for (int i = 0; i < plan.paneCount; ++i) {
+                EXPECT_EQ(panes[i].showsPicture, 1);
+                EXPECT_EQ(panes[i].source.right - panes[i].source.left, 1280);  // the whole picture
+            }
+        }
+        ReleaseBuffers();
+    }
     ReleaseTestState();
 }

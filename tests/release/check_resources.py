@@ -3,10 +3,12 @@
 
 usage: check_resources.py WINDRES VERSION NAME=FILE...
 
-NAME is the file name the executable ships under (huemix.exe, huemix.scr). The
-toolchain's windres decompiles each file's resources into a script; this checks the
-manifest (id 1) and the VERSIONINFO (id 1) in it, and that the PE header has no link
-time. Prints one line per fault and exits 1 when there is any.
+NAME is the file name the executable ships under (huemix.exe, huemix.scr,
+huemix-VERSION-setup.exe). The toolchain's windres decompiles each file's resources
+into a script; this checks the manifest (id 1) and the VERSIONINFO (id 1) in it, and
+that the PE header has no link time. The setup program's manifest asks for no
+elevation and its header is the installer stub's. Prints one line per fault and exits
+1 when there is any.
 """
 import re
 import struct
@@ -40,12 +42,30 @@ def resource_blocks(script):
 
 
 def rc_strings(body):
-    """The bytes of a data block written as quoted strings with C escapes."""
+    """The bytes of a data block written as quoted strings with C escapes and as
+    numbers (0x...L four bytes, 0x... two, little-endian), in their order."""
     out = bytearray()
-    for literal in re.findall(r'"((?:[^"]|"")*)"', body):
+    for literal, number, long in re.findall(r'"((?:[^"]|"")*)"|0x([0-9a-fA-F]+)(L?)', body):
+        if number:
+            out += int(number, 16).to_bytes(4 if long else 2, "little")
+            continue
         text = literal.replace('""', '"')
         out += text.encode("latin-1").decode("unicode_escape").encode("latin-1")
     return bytes(out)
+
+
+def check_setup_manifest(name, body):
+    try:
+        root = ET.fromstring(rc_strings(body))
+    except ET.ParseError as error:
+        fault(name, f"the manifest is not XML: {error}")
+        return
+    level = root.find(f".//{ASM_V3}requestedExecutionLevel")
+    if level is None or level.get("level") != "asInvoker":
+        fault(name, "the manifest does not ask to run as the invoker")
+    systems = {e.get("Id") for e in root.iter(COMPAT + "supportedOS")}
+    if not SUPPORTED_OS <= systems:
+        fault(name, f"supportedOS lists {sorted(systems)}")
 
 
 def check_manifest(name, version, body):
@@ -96,7 +116,7 @@ def check_version(name, version, body):
         fault(name, f"FileDescription is {values.get('FileDescription')!r}")
     if "Korvane" not in values.get("LegalCopyright", ""):
         fault(name, f"LegalCopyright is {values.get('LegalCopyright')!r}")
-    if not re.search(r"BLOCK \"040904B0\"", body) or not re.search(r'VALUE "Translation", 0x409, 1200', body):
+    if not re.search(r"BLOCK \"040904B0\"", body, re.I) or not re.search(r'VALUE "Translation", 0x409, 1200', body):
         fault(name, "the strings are not marked US English, Unicode")
 
 
@@ -119,7 +139,9 @@ def main(argv):
     windres, version = argv[1], argv[2]
     for item in argv[3:]:
         name, _, path = item.partition("=")
-        check_header(name, path)
+        setup = name.endswith("-setup.exe")
+        if not setup:
+            check_header(name, path)
         run = subprocess.run([windres, "-i", path, "-O", "rc"], capture_output=True, text=True,
                              encoding="latin-1")
         if run.returncode != 0:
@@ -130,12 +152,16 @@ def main(argv):
         versions = [b for b in blocks if b[1] == "VERSIONINFO"]
         if [b[0] for b in manifests] != ["1"]:
             fault(name, f"manifest resources {[b[0] for b in manifests]}, not one of id 1")
+        elif setup:
+            check_setup_manifest(name, manifests[0][2])
         else:
             check_manifest(name, version, manifests[0][2])
         if [b[0] for b in versions] != ["1"]:
             fault(name, f"version resources {[b[0] for b in versions]}, not one of id 1")
         else:
             check_version(name, version, versions[0][2])
+        if setup and " 14 /* RT_GROUP_ICON */" not in run.stdout:
+            fault(name, "no icon")
     for line in faults:
         print("FAIL:", line)
     if not faults:

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Two builds of the download from the same sources, in folders of different names and
 # depths, one after the other, the second with another time zone and a umask that
-# gives other permissions: huemix.exe, huemix.scr and the zips must be the same bytes.
+# gives other permissions: huemix.exe, huemix.scr, the zips and the setup program must
+# be the same bytes.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/huemix-reproducible.XXXXXX")"
@@ -41,15 +42,18 @@ sleep 2
 zips=("$first"/build/package/*.zip)
 [ -f "${zips[0]}" ] || fail "no zip in $first/build/package"
 compared=0
-# Every zip (the Windows download and the web site) and its checksum.
+# Every zip (the Windows download and the web site), the setup program, and their checksums.
 packed=()
 for zip in "${zips[@]}"; do
     packed+=("build/package/$(basename "$zip")" "build/package/$(basename "$zip").sha256")
 done
+setup="$(basename "$(ls "$first"/build/package/*-windows-x64.zip | head -1)" -windows-x64.zip)-setup.exe"
+packed+=("build/package/$setup" "build/package/$setup.sha256")
 for file in build/windows/huemix.exe build/windows/huemix.scr "${packed[@]}"; do
     if [ ! -f "$first/$file" ]; then
-        # The screen saver exists only where the sources have it.
+        # The screen saver and the setup program exist only where the sources have them.
         [ "$file" = build/windows/huemix.scr ] && [ ! -f "$first/saver/saver_main_win32.cpp" ] && continue
+        [[ "$file" = *setup* ]] && [ ! -f "$first/setup/huemix.nsi" ] && continue
         fail "$file was not made"
     fi
     cmp "$first/$file" "$second/$file" >/dev/null \
