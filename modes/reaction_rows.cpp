@@ -83,27 +83,79 @@ HUEMIX_ALWAYS_INLINE void StepVector(const Stencil& s, float* uo, float* vo, int
     }
 }
 
-// The vectors at columns from, from + kLanes, ... below `to`, and one ending at `to`
-// exactly, on one route, each taken into the tile's bounds. One loop per route, so
-// that no vector waits for a choice.
+// Tiles first .. last - 1 of a row, all on one route: each vector from a tile's first
+// column on, and a last one ending at its last column that may overlap the one before
+// it (those cells are computed twice, to the same values). Sets the tiles' bits of
+// `out`. A run of tiles is one call, so that the constants are set up once per run.
 template <int kLanes, TileRoute kRoute>
-HUEMIX_ALWAYS_INLINE void StepTile(const Stencil& rows, float* uo, float* vo, int from, int to, float feed,
-                                   float feedPlusKill, reaction_lanes::TileBounds<kLanes>& tileBounds) {
-    // Copies the stores cannot reach, so the loop keeps them in registers.
+HUEMIX_ALWAYS_INLINE void StepTiles(const Stencil& rows, float* uo, float* vo, int gw, int first, int last, float feed,
+                                    float feedPlusKill, ReactionRowSummary& out) {
+    // A copy the stores cannot reach, so the loop keeps the row pointers in registers.
     const Stencil s = rows;
-    reaction_lanes::TileBounds<kLanes> bounds = tileBounds;
-    for (int col = from; col < to - kLanes; col += kLanes) {
-        StepVector<kLanes, kRoute>(s, uo, vo, col, feed, feedPlusKill, bounds);
+    const int tiles = (gw - 1) / kTileCells + 1;
+    for (int t = first; t < last; ++t) {
+        const int begin = t == 0 ? 1 : t * kTileCells;
+        const int end = (t + 1) * kTileCells < gw - 1 ? (t + 1) * kTileCells : gw - 1;
+        reaction_lanes::TileBounds<kLanes> bounds = reaction_lanes::EmptyBounds<kLanes>();
+        if (begin < end) {
+            for (int col = begin; col < end - kLanes; col += kLanes) {
+                StepVector<kLanes, kRoute>(s, uo, vo, col, feed, feedPlusKill, bounds);
+            }
+            StepVector<kLanes, kRoute>(s, uo, vo, end - kLanes, feed, feedPlusKill, bounds);
+        }
+        bool fast = false;
+        bool faded = false;
+        bool still = false;
+        reaction_lanes::BoundsAllow<kLanes>(bounds, &fast, &faded, &still);
+        // The border columns never change: the output row's are the centre row's.
+        if (t == 0) {
+            fast = fast && CellAllowsFast(s.uc[0], s.vc[0]);
+            faded = faded && CellAllowsFaded(s.uc[0], s.vc[0]);
+        }
+        if (t == tiles - 1) {
+            fast = fast && CellAllowsFast(s.uc[gw - 1], s.vc[gw - 1]);
+            faded = faded && CellAllowsFaded(s.uc[gw - 1], s.vc[gw - 1]);
+        }
+        const uint64_t bit = TileBit(t);
+        if (fast) out.fast |= bit;
+        if (faded) out.faded |= bit;
+        if (still) out.still |= bit;
     }
-    StepVector<kLanes, kRoute>(s, uo, vo, to - kLanes, feed, feedPlusKill, bounds);
-    tileBounds = bounds;
 }
 
-// A whole row, tile by tile: vectors from the tile's first column on, and a last vector
-// ending at its last column that may overlap the one before it (those cells are
-// computed twice, to the same values). A row narrower than one vector is computed in a
-// padded copy, so that it too takes the routes that never meet a subnormal.
-template <int kLanes>
+// The runs of tiles on each route, compiled for one instruction set and kept out of
+// line, so that each loop gets the registers to itself.
+using TileRun = void (*)(const Stencil& rows, float* uo, float* vo, int gw, int first, int last, float feed,
+                         float feedPlusKill, ReactionRowSummary& out);
+struct TileRuns {
+    TileRun fast;
+    TileRun faded;
+    TileRun mixed;
+};
+
+#define HUEMIX_TILE_RUN(target, lanes, route, name)                                                            \
+    target __attribute__((noinline)) void name(const Stencil& rows, float* uo, float* vo, int gw, int first,  \
+                                               int last, float feed, float feedPlusKill,                      \
+                                               ReactionRowSummary& out) {                                     \
+        StepTiles<lanes, route>(rows, uo, vo, gw, first, last, feed, feedPlusKill, out);                      \
+    }
+#define HUEMIX_TILE_RUNS(target, lanes, name)                      \
+    HUEMIX_TILE_RUN(target, lanes, kTileFast, name##Fast)          \
+    HUEMIX_TILE_RUN(target, lanes, kTileFaded, name##Faded)        \
+    HUEMIX_TILE_RUN(target, lanes, kTileMixed, name##Mixed)        \
+    constexpr TileRuns name{name##Fast, name##Faded, name##Mixed};
+
+HUEMIX_TILE_RUNS(, 4, Sse2Tiles)
+HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX2, 8, Avx2Tiles)
+HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX2, 16, WideOnAvx2Tiles)
+HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX512, 16, Avx512Tiles)
+#undef HUEMIX_TILE_RUNS
+#undef HUEMIX_TILE_RUN
+
+// A whole row, in runs of tiles that take the same route. A row narrower than one
+// vector is computed in a padded copy, so that it too takes the routes that never meet
+// a subnormal.
+template <int kLanes, const TileRuns& kRuns>
 HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const float* uc, const float* us,
                                                      const float* vn, const float* vc, const float* vs,
                                                      float* uo, float* vo, int gw, float feed,
@@ -130,56 +182,41 @@ HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const floa
         fadedIn = TilesAllowing(around[0].faded, around[1].faded, around[2].faded, lastTile);
         stillIn = TilesAllowing(around[0].still, around[1].still, around[2].still, lastTile);
     }
-    ReactionRowSummary out{0, 0, 0};
-    for (int t = 0; t < tiles; ++t) {
+    // The route of each tile; -1 for a tile that keeps its values.
+    auto routeOf = [&](int t) -> int {
+        const uint64_t bit = TileBit(t);
+        if (stillIn & bit) return -1;
+        // A tile shorter than a vector (the last one) is done by a vector reaching back
+        // into the tile before, which reads that tile's inputs too.
         const int begin = t == 0 ? 1 : t * kTileCells;
         const int end = (t + 1) * kTileCells < gw - 1 ? (t + 1) * kTileCells : gw - 1;
-        const uint64_t bit = TileBit(t);
-        if (stillIn & bit) {
+        const uint64_t read = begin < end && end - kLanes < begin ? bit | bit >> 1 : bit;
+        if ((fastIn & read) == read) return kTileFast;
+        if ((fadedIn & read) == read) return kTileFaded;
+        return kTileMixed;
+    };
+    ReactionRowSummary out{0, 0, 0};
+    for (int t = 0; t < tiles;) {
+        const int route = routeOf(t);
+        int last = t + 1;
+        while (last < tiles && routeOf(last) == route) ++last;
+        if (route < 0) {
             // Every input as one step before, so every cell keeps its value.
-            __builtin_memcpy(uo + begin, uc + begin, (end - begin) * sizeof(float));
-            __builtin_memcpy(vo + begin, vc + begin, (end - begin) * sizeof(float));
-            out.fast |= around[1].fast & bit;
-            out.faded |= around[1].faded & bit;
-            out.still |= bit;
-            continue;
-        }
-        reaction_lanes::TileBounds<kLanes> bounds = reaction_lanes::EmptyBounds<kLanes>();
-        if (begin < end) {
-            // A tile shorter than a vector (the last one) is done by a vector reaching
-            // back into the tile before, which reads that tile's inputs too.
-            const uint64_t read = end - kLanes < begin ? bit | bit >> 1 : bit;
-            const TileRoute route = (fastIn & read) == read    ? kTileFast
-                                    : (fadedIn & read) == read ? kTileFaded
-                                                               : kTileMixed;
-            switch (route) {
-                case kTileFast:
-                    StepTile<kLanes, kTileFast>(s, uo, vo, begin, end, feed, feedPlusKill, bounds);
-                    break;
-                case kTileFaded:
-                    StepTile<kLanes, kTileFaded>(s, uo, vo, begin, end, feed, feedPlusKill, bounds);
-                    break;
-                case kTileMixed:
-                    StepTile<kLanes, kTileMixed>(s, uo, vo, begin, end, feed, feedPlusKill, bounds);
-                    break;
+            const int begin = t == 0 ? 1 : t * kTileCells;
+            const int end = last * kTileCells < gw - 1 ? last * kTileCells : gw - 1;
+            if (begin < end) {
+                __builtin_memcpy(uo + begin, uc + begin, (end - begin) * sizeof(float));
+                __builtin_memcpy(vo + begin, vc + begin, (end - begin) * sizeof(float));
             }
+            const uint64_t bits = (last >= 64 ? ~uint64_t{0} : (uint64_t{1} << last) - 1) & ~(TileBit(t) - 1);
+            out.fast |= around[1].fast & bits;
+            out.faded |= around[1].faded & bits;
+            out.still |= bits;
+        } else {
+            const TileRun run = route == kTileFast ? kRuns.fast : route == kTileFaded ? kRuns.faded : kRuns.mixed;
+            run(s, uo, vo, gw, t, last, feed, feedPlusKill, out);
         }
-        bool fast = false;
-        bool faded = false;
-        bool still = false;
-        reaction_lanes::BoundsAllow<kLanes>(bounds, &fast, &faded, &still);
-        // The border columns never change: the output row's are the centre row's.
-        if (t == 0) {
-            fast = fast && CellAllowsFast(uc[0], vc[0]);
-            faded = faded && CellAllowsFaded(uc[0], vc[0]);
-        }
-        if (t == tiles - 1) {
-            fast = fast && CellAllowsFast(uc[gw - 1], vc[gw - 1]);
-            faded = faded && CellAllowsFaded(uc[gw - 1], vc[gw - 1]);
-        }
-        if (fast) out.fast |= bit;
-        if (faded) out.faded |= bit;
-        if (still) out.still |= bit;
+        t = last;
     }
     return out;
 }
@@ -187,27 +224,27 @@ HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const floa
 ReactionRowSummary StepRowSse2(const float* un, const float* uc, const float* us, const float* vn,
                  const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
                  float feedPlusKill, const ReactionRowSummary* around) {
-    return StepRowLanes<4>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
+    return StepRowLanes<4, Sse2Tiles>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 
 HUEMIX_TARGET_AVX2 ReactionRowSummary StepRowAvx2(const float* un, const float* uc, const float* us,
                                     const float* vn, const float* vc, const float* vs, float* uo,
                                     float* vo, int gw, float feed, float feedPlusKill, const ReactionRowSummary* around) {
-    return StepRowLanes<8>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
+    return StepRowLanes<8, Avx2Tiles>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 
 HUEMIX_TARGET_AVX2 ReactionRowSummary StepRowWideOnAvx2(const float* un, const float* uc, const float* us,
                                           const float* vn, const float* vc, const float* vs,
                                           float* uo, float* vo, int gw, float feed,
                                           float feedPlusKill, const ReactionRowSummary* around) {
-    return StepRowLanes<16>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
+    return StepRowLanes<16, WideOnAvx2Tiles>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 
 HUEMIX_TARGET_AVX512 ReactionRowSummary StepRowAvx512(const float* un, const float* uc, const float* us,
                                         const float* vn, const float* vc, const float* vs,
                                         float* uo, float* vo, int gw, float feed,
                                         float feedPlusKill, const ReactionRowSummary* around) {
-    return StepRowLanes<16>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
+    return StepRowLanes<16, Avx512Tiles>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 #endif
 }  // namespace
