@@ -243,6 +243,12 @@ if (typeof document === 'undefined') {
     Huemix.mode = function() { return _WebCurrentMode(); };
     Huemix.zoomFrames = function() { return _WebZoomFrames(); };
     Huemix.helpShown = function() { return _WebHelpShown() !== 0; };
+    // The code path of each user of the vector paths, in the order of KernelUser.
+    Huemix.kernels = function() {
+      var names = ['plain', 'sse2', 'avx2', 'avx512'], paths = [];
+      for (var user = 0; user < 7; user++) paths.push(names[_WebKernelOf(user)]);
+      return paths;
+    };
 
     // ---- the benchmark: every mode drawn here, then the frame composed and shown ----
     var BENCH = ['splash', 'plasma', 'voronoi', 'phyllotaxis', 'string-art', 'reaction-diffusion', 'landscape',

@@ -85,9 +85,13 @@ async function main() {
   const bytes = files.reduce((sum, f) => sum + fs.statSync(path.join(site, f)).size, 0);
   check(bytes <= 400 * 1024, `the site is ${files.join(', ')}: ${bytes} bytes, at most 400 KB`);
 
-  // ---- every mode, the splash included, against huemix-render ----
+  // ---- every mode, the splash included, against huemix-render, on the 128-bit paths ----
   for (let mode = 0; mode <= 9; mode++) {
     const page = await open(`?mode=${mode}&seed=${SEED}&palette=${PALETTES[mode]}&paused=1`);
+    if (mode === 0) {
+      const paths = await page.evaluate(() => Huemix.kernels());
+      check(paths.every(p => p === 'sse2'), `every vector path is the 128-bit one: ${paths}`);
+    }
     const got = await picture(page);
     const want = reference(['--seed', String(SEED), '--mode', String(mode), '--palette', PALETTES[mode],
                             '--zoom-frames', String(got.zoom)]);
