@@ -84,10 +84,23 @@ if (typeof document === 'undefined') {
       canvas.style.width = HEAP32[p + 2] + 'px';
       canvas.style.height = HEAP32[p + 3] + 'px';
     };
+    // A hidden page asks for no frames at all (browsers also stop them in a hidden
+    // tab); back in sight, the first frame turns the rotation once, from now, instead
+    // of replaying the missed steps (web_main.cpp).
+    var framesAsked = false;
     var frame = function(now) {
+      framesAsked = false;
+      if (document.hidden) return;
+      Huemix.frames++;
       if (_WebFrame(now)) show(context);
+      askFrame();
+    };
+    var askFrame = function() {
+      if (framesAsked || document.hidden) return;
+      framesAsked = true;
       requestAnimationFrame(frame);
     };
+    Huemix.frames = 0;  // animation frames run, for the tests
 
     // ---- input: straight to the core, or after the picture being drawn ----
     var afterInput = function() {
@@ -327,7 +340,8 @@ if (typeof document === 'undefined') {
         Huemix.bench(o.seed || 0x5EED1234).then(function(lines) { Huemix.benchLines = lines; });
         return;  // no cycling: the figures are the page's only work
       }
-      requestAnimationFrame(frame);
+      document.addEventListener('visibilitychange', askFrame);
+      askFrame();
     };
     Module.onRuntimeInitialized = start;
   })();

@@ -157,6 +157,55 @@ async function main() {
   await page.screenshot({path: path.join(out, 'resized.png'), clip: {x: 0, y: 0, width: 500, height: 500}});
   await page.close();
 
+  // ---- a hidden page runs no frame; back in sight it turns the colours once, not in a
+  // burst. Hidden as the page sees it: the headless browser's own tab stays visible ----
+  page = await open('?mode=7&seed=5&speed=20');
+  const looks = () => ({frames: Huemix.frames, palette: Array.from(Huemix.palette())});
+  const hidden = await page.evaluate(async () => {
+    Object.defineProperty(document, 'hidden', {value: true, configurable: true});
+    Object.defineProperty(document, 'visibilityState', {value: 'hidden', configurable: true});
+    document.dispatchEvent(new Event('visibilitychange'));
+    await new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)));  // a frame asked before
+    return {frames: Huemix.frames, palette: Array.from(Huemix.palette())};
+  });
+  await sleep(1000);
+  const still = await page.evaluate(`(${looks})()`);
+  const back = await page.evaluate(async () => {
+    delete document.hidden;
+    delete document.visibilityState;
+    document.dispatchEvent(new Event('visibilitychange'));
+    await new Promise(r => requestAnimationFrame(r));  // runs after the page's own first frame
+    return {frames: Huemix.frames, palette: Array.from(Huemix.palette())};
+  });
+  // Places the ring of colours 1..255 turned from a to b, or -1.
+  const turned = (a, b) => [...Array(255).keys()].findIndex(k => a.every((c, i) => !i || b[i] === a[1 + (k + i - 1) % 255]));
+  check(still.frames === hidden.frames && turned(hidden.palette, still.palette) === 0 &&
+        back.frames === hidden.frames + 1 && turned(hidden.palette, back.palette) === 1,
+        `hidden for 1 s the page runs no frame; back, it turns once, not 50 times: ${hidden.frames} ${still.frames} ` +
+        `${back.frames} frames, turned ${turned(hidden.palette, back.palette)}`);
+
+  // ---- F11 asks for full screen inside the key's own event; a two-finger tap is help ----
+  await page.evaluate(() => {
+    const request = Element.prototype.requestFullscreen;
+    window.fullScreenAsks = [];
+    Element.prototype.requestFullscreen = function() {
+      fullScreenAsks.push(navigator.userActivation.isActive);
+      return request.apply(this, arguments);
+    };
+  });
+  await page.keyboard.press('F11');
+  check(JSON.stringify(await page.evaluate(() => fullScreenAsks)) === '[true]', 'F11 asks for full screen as the user');
+  const beforeTwo = await picture(page);
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchStart', touchPoints: [{x: 200, y: 200, id: 0}]});
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchStart',
+    touchPoints: [{x: 200, y: 200, id: 0}, {x: 260, y: 210, id: 1}]});
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints: [{x: 200, y: 200, id: 0}]});
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints: []});
+  await settle(page);
+  check(await page.evaluate(() => Huemix.helpShown()) && sameBytes(beforeTwo.indices, (await picture(page)).indices),
+        'a two-finger tap shows the help screen over the same picture');
+  await page.close();
+
   // ---- the address: bad options are ignored; high-DPI canvas ----
   const before = warnings.length;
   page = await open('?mode=12&palette=nope&speed=abc&seed=-1&step=3&colour=red', 320, 200, 2);
