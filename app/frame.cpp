@@ -15,8 +15,9 @@ void MapCanvasPlain(const uint8_t* src, const uint32_t* pal, uint32_t* dst, size
 }
 
 #if HUEMIX_VECTOR_KERNELS
-// The same lookups with eight indices read in one 64-bit load (x86-64 is little-endian,
-// so byte j of it is index i + j): fewer loads, and the stores keep streaming.
+// The same lookups with eight indices read in one 64-bit load (x86-64 and WebAssembly
+// are little-endian, so byte j of it is index i + j): fewer loads, and the stores keep
+// streaming.
 void MapCanvasEightAtOnce(const uint8_t* src, const uint32_t* pal, uint32_t* dst, size_t n) {
     size_t i = 0;
     for (; i + 8 <= n; i += 8) {

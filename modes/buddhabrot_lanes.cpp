@@ -109,7 +109,7 @@ struct CountingJob {
     uint8_t* bytes;
 };
 
-#if HUEMIX_VECTOR_KERNELS
+#if HUEMIX_WIDE_KERNELS
 HUEMIX_TARGET_AVX2 void CountHitsFourLanes(const CountingJob& job) {
     CountHits<4>(*job.hits, job.samples, job.state, job.stretchJump, job.lists, job.bytes);
 }
@@ -119,7 +119,7 @@ HUEMIX_TARGET_AVX2 void CountHitsEightLanesAvx2(const CountingJob& job) {
 #endif
 }  // namespace
 
-#if HUEMIX_VECTOR_KERNELS && !defined(__clang__)
+#if HUEMIX_WIDE_KERNELS && !defined(__clang__)
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512dq,avx512vl")
 namespace {
@@ -134,7 +134,7 @@ namespace wide512 {
 #endif
 
 namespace {
-#if HUEMIX_VECTOR_KERNELS
+#if HUEMIX_WIDE_KERNELS
 HUEMIX_TARGET_AVX512 void CountHitsEightLanes(const CountingJob& job) {
     HUEMIX_COUNT_HITS_512(*job.hits, job.samples, job.state, job.stretchJump, job.lists, job.bytes);
 }
@@ -144,7 +144,7 @@ void CountHitsTwoLanes(const CountingJob& job) {
 }
 
 int LanesOf(HitCounting counting) {
-#if HUEMIX_VECTOR_KERNELS
+#if HUEMIX_WIDE_KERNELS
     switch (counting) {
         case kCountFourLanes: return 4;
         case kCountEightLanes:
@@ -160,7 +160,7 @@ int LanesOf(HitCounting counting) {
 
 void Count(HitCounting counting, const CountingJob& job) {
     switch (counting) {
-#if HUEMIX_VECTOR_KERNELS
+#if HUEMIX_WIDE_KERNELS
         case kCountFourLanes:
             CountHitsFourLanes(job);
             return;

@@ -124,13 +124,17 @@ bool ZoomCellPathAvailable(ZoomCellPath path) {
 #if HUEMIX_VECTOR_KERNELS
         case kZoomCellsSse2:
             return KernelAvailable(kKernelSse2);
+#else
+        case kZoomCellsSse2:
+            return false;
+#endif
+#if HUEMIX_WIDE_KERNELS
         case kZoomCellsAvx2:
         case kZoomCellsAvx512OnAvx2:
             return KernelAvailable(kKernelAvx2);
         case kZoomCellsAvx512:
             return KernelAvailable(kKernelAvx512);
 #else
-        case kZoomCellsSse2:
         case kZoomCellsAvx2:
         case kZoomCellsAvx512:
         case kZoomCellsAvx512OnAvx2:
@@ -160,6 +164,8 @@ void RenderZoomCellRows(const ZoomCells& view, ZoomCellPath path, int firstRow, 
         case kZoomCellsPlain: RenderCellsPlain(view, firstRow, endRow); return;
 #if HUEMIX_VECTOR_KERNELS
         case kZoomCellsSse2: RenderZoomCellsSse2(view, firstRow, endRow); return;
+#endif
+#if HUEMIX_WIDE_KERNELS
         case kZoomCellsAvx2: RenderZoomCellsAvx2(view, firstRow, endRow); return;
         case kZoomCellsAvx512: RenderZoomCellsAvx512(view, firstRow, endRow); return;
         case kZoomCellsAvx512OnAvx2: RenderZoomCellsAvx512OnAvx2(view, firstRow, endRow); return;

@@ -63,6 +63,8 @@ int64_t PlainRow(const PlasmaRow& row, int from, int w) {
 #include "modes/plasma_row_body.h"
 
 int64_t Sse2Row(const PlasmaRow& row, int w, double margin) { return VectorRow<PlasmaV2>(row, w, margin); }
+#endif
+#if HUEMIX_WIDE_KERNELS
 HUEMIX_TARGET_AVX2 int64_t Avx2Row(const PlasmaRow& row, int w, double margin) {
     return VectorRow<PlasmaV4>(row, w, margin);
 }
@@ -94,8 +96,13 @@ RowFunction RowFor(VectorKernel kernel) {
 #if HUEMIX_VECTOR_KERNELS
     switch (kernel) {
         case kKernelSse2: return Sse2Row;
+#if HUEMIX_WIDE_KERNELS
         case kKernelAvx2: return Avx2Row;
         case kKernelAvx512: return Avx512Row;
+#else
+        case kKernelAvx2:
+        case kKernelAvx512:
+#endif
         case kKernelPlain: break;
     }
 #else
@@ -147,7 +154,7 @@ int64_t PaintRows(const PlasmaWaves& waves, double margin, RowFunction paintRow)
 int64_t PaintPlasma(const PlasmaWaves& waves, double margin) { return PaintRows(waves, margin, RowFor(KernelFor(kUserPlasma))); }
 
 int64_t PaintPlasmaEightLanes(const PlasmaWaves& waves, double margin) {
-#if HUEMIX_VECTOR_KERNELS
+#if HUEMIX_WIDE_KERNELS
     if (KernelAvailable(kKernelAvx2)) return PaintRows(waves, margin, EightLaneAvx2Row);
 #endif
     (void)waves;

@@ -29,7 +29,10 @@ struct PlasmaLanes {
 // code path they are inlined into; eight lanes go as two halves of four, which the
 // AVX2 and the AVX-512 path both have. Clang checks them in the template itself, so
 // there each lane takes the scalar root: the same correctly rounded result.
-#if defined(__clang__)
+#if defined(__clang__) && defined(__wasm_simd128__)
+// WebAssembly, two lanes only: its own vector square root, as correctly rounded.
+HUEMIX_ALWAYS_INLINE PlasmaV2 VectorSqrt(const PlasmaV2& v) { return (PlasmaV2)_mm_sqrt_pd((__m128d)v); }
+#elif defined(__clang__)
 template <class V>
 HUEMIX_ALWAYS_INLINE V VectorSqrt(const V& v) {
     V result;

@@ -226,6 +226,9 @@ ReactionRowSummary StepRowSse2(const float* un, const float* uc, const float* us
                  float feedPlusKill, const ReactionRowSummary* around) {
     return StepRowLanes<4, Sse2Tiles>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
+#endif
+
+#if HUEMIX_WIDE_KERNELS
 
 HUEMIX_TARGET_AVX2 ReactionRowSummary StepRowAvx2(const float* un, const float* uc, const float* us,
                                     const float* vn, const float* vc, const float* vs, float* uo,
@@ -278,10 +281,15 @@ ReactionRowFunction ReactionRowFor(VectorKernel kernel) {
     switch (kernel) {
         case kKernelSse2:
             return StepRowSse2;
+#if HUEMIX_WIDE_KERNELS
         case kKernelAvx2:
             return StepRowAvx2;
         case kKernelAvx512:
             return StepRowAvx512;
+#else
+        case kKernelAvx2:
+        case kKernelAvx512:
+#endif
         case kKernelPlain:
             break;
     }
@@ -292,7 +300,7 @@ ReactionRowFunction ReactionRowFor(VectorKernel kernel) {
 }
 
 ReactionRowFunction ReactionRowWideOnAvx2() {
-#if HUEMIX_VECTOR_KERNELS
+#if HUEMIX_WIDE_KERNELS
     if (KernelAvailable(kKernelAvx2)) return StepRowWideOnAvx2;
 #endif
     return nullptr;

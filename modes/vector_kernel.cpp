@@ -12,7 +12,14 @@ bool ProcessorSupports(VectorKernel kernel) {
     switch (kernel) {
         case kKernelPlain:
             return true;
-#if HUEMIX_VECTOR_KERNELS
+#if HUEMIX_VECTOR_KERNELS && !HUEMIX_WIDE_KERNELS
+        // WebAssembly's vectors: 128 bits wide, there wherever the module loaded.
+        case kKernelSse2:
+            return true;
+        case kKernelAvx2:
+        case kKernelAvx512:
+            return false;
+#elif HUEMIX_VECTOR_KERNELS
         // __builtin_cpu_supports also asks whether the system saves the wide registers.
         case kKernelSse2:
             return true;  // part of x86-64 itself

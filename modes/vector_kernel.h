@@ -13,14 +13,23 @@
 enum VectorKernel : int { kKernelPlain = 0, kKernelSse2 = 1, kKernelAvx2 = 2, kKernelAvx512 = 3 };
 constexpr int kKernelCount = 4;
 
-// The vector paths are compiled in on x86-64 with GCC or Clang; elsewhere only the
-// plain loops exist.
+// The vector paths are compiled in on x86-64 with GCC or Clang, all of them; in
+// WebAssembly built with 128-bit vectors and the compiler's SSE2 intrinsics
+// (-msimd128 -msse2), the sse2 path only (HUEMIX_WIDE_KERNELS 0): no engine has wider
+// vectors. Elsewhere only the plain loops exist.
 #if (defined(__GNUC__) || defined(__clang__)) && defined(__x86_64__)
 #define HUEMIX_VECTOR_KERNELS 1
+#define HUEMIX_WIDE_KERNELS 1
 #define HUEMIX_TARGET_AVX2 __attribute__((target("avx2")))
 #define HUEMIX_TARGET_AVX512 __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl")))
+#elif defined(__wasm_simd128__) && defined(__SSE2__)
+#define HUEMIX_VECTOR_KERNELS 1
+#define HUEMIX_WIDE_KERNELS 0
+#define HUEMIX_TARGET_AVX2
+#define HUEMIX_TARGET_AVX512
 #else
 #define HUEMIX_VECTOR_KERNELS 0
+#define HUEMIX_WIDE_KERNELS 0
 #define HUEMIX_TARGET_AVX2
 #define HUEMIX_TARGET_AVX512
 #endif

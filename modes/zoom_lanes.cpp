@@ -132,6 +132,7 @@ HUEMIX_ALWAYS_INLINE bool AnyRunning(const LaneTypes<2>::Flags& running) {
     return _mm_movemask_pd(reinterpret_cast<__m128d>(running)) != 0;
 }
 
+#if HUEMIX_WIDE_KERNELS
 HUEMIX_TARGET_AVX2 inline bool AnyRunning(const LaneTypes<4>::Flags& running) {
     return _mm256_movemask_pd(reinterpret_cast<__m256d>(running)) != 0;
 }
@@ -143,6 +144,7 @@ HUEMIX_TARGET_AVX2 inline bool AnyRunning(const LaneTypes<8>::Flags& running) {
     std::memcpy(&high, reinterpret_cast<const char*>(&running) + sizeof low, sizeof high);
     return AnyRunning(low | high);
 }
+#endif
 
 // Groups held as nested members rather than an array, so that the compiler keeps each
 // one in registers.
@@ -233,6 +235,7 @@ HUEMIX_FLATTEN void RenderZoomCellsSse2(const ZoomCells& view, int firstRow, int
     RenderCells<2, 5>(view, firstRow, endRow);
 }
 
+#if HUEMIX_WIDE_KERNELS
 HUEMIX_TARGET_AVX2 HUEMIX_FLATTEN void RenderZoomCellsAvx2(const ZoomCells& view, int firstRow, int endRow) {
     RenderCells<4, 4>(view, firstRow, endRow);
 }
@@ -245,4 +248,5 @@ HUEMIX_TARGET_AVX2 HUEMIX_FLATTEN void RenderZoomCellsAvx512OnAvx2(const ZoomCel
                                                                     int endRow) {
     RenderCells<8, 3>(view, firstRow, endRow);
 }
+#endif
 #endif

@@ -12,6 +12,8 @@ constexpr int kZoomLanesMaxLimit = 255;
 #if HUEMIX_VECTOR_KERNELS
 // Each computes rows firstRow .. endRow - 1 of the view's cells.
 void RenderZoomCellsSse2(const ZoomCells& view, int firstRow, int endRow);
+#endif
+#if HUEMIX_WIDE_KERNELS
 void RenderZoomCellsAvx2(const ZoomCells& view, int firstRow, int endRow);
 void RenderZoomCellsAvx512(const ZoomCells& view, int firstRow, int endRow);
 // The AVX-512 code built for AVX2, each 512-bit vector split in two: lets the 8-point

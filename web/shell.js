@@ -84,10 +84,23 @@ if (typeof document === 'undefined') {
       canvas.style.width = HEAP32[p + 2] + 'px';
       canvas.style.height = HEAP32[p + 3] + 'px';
     };
+    // A hidden page asks for no frames at all (browsers also stop them in a hidden
+    // tab); back in sight, the first frame turns the rotation once, from now, instead
+    // of replaying the missed steps (web_main.cpp).
+    var framesAsked = false;
     var frame = function(now) {
+      framesAsked = false;
+      if (document.hidden) return;
+      Huemix.frames++;
       if (_WebFrame(now)) show(context);
+      askFrame();
+    };
+    var askFrame = function() {
+      if (framesAsked || document.hidden) return;
+      framesAsked = true;
       requestAnimationFrame(frame);
     };
+    Huemix.frames = 0;  // animation frames run, for the tests
 
     // ---- input: straight to the core, or after the picture being drawn ----
     var afterInput = function() {
@@ -243,6 +256,12 @@ if (typeof document === 'undefined') {
     Huemix.mode = function() { return _WebCurrentMode(); };
     Huemix.zoomFrames = function() { return _WebZoomFrames(); };
     Huemix.helpShown = function() { return _WebHelpShown() !== 0; };
+    // The code path of each user of the vector paths, in the order of KernelUser.
+    Huemix.kernels = function() {
+      var names = ['plain', 'sse2', 'avx2', 'avx512'], paths = [];
+      for (var user = 0; user < 7; user++) paths.push(names[_WebKernelOf(user)]);
+      return paths;
+    };
 
     // ---- the benchmark: every mode drawn here, then the frame composed and shown ----
     var BENCH = ['splash', 'plasma', 'voronoi', 'phyllotaxis', 'string-art', 'reaction-diffusion', 'landscape',
@@ -321,7 +340,8 @@ if (typeof document === 'undefined') {
         Huemix.bench(o.seed || 0x5EED1234).then(function(lines) { Huemix.benchLines = lines; });
         return;  // no cycling: the figures are the page's only work
       }
-      requestAnimationFrame(frame);
+      document.addEventListener('visibilitychange', askFrame);
+      askFrame();
     };
     Module.onRuntimeInitialized = start;
   })();

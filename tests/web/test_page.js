@@ -85,9 +85,13 @@ async function main() {
   const bytes = files.reduce((sum, f) => sum + fs.statSync(path.join(site, f)).size, 0);
   check(bytes <= 400 * 1024, `the site is ${files.join(', ')}: ${bytes} bytes, at most 400 KB`);
 
-  // ---- every mode, the splash included, against huemix-render ----
+  // ---- every mode, the splash included, against huemix-render, on the 128-bit paths ----
   for (let mode = 0; mode <= 9; mode++) {
     const page = await open(`?mode=${mode}&seed=${SEED}&palette=${PALETTES[mode]}&paused=1`);
+    if (mode === 0) {
+      const paths = await page.evaluate(() => Huemix.kernels());
+      check(paths.every(p => p === 'sse2'), `every vector path is the 128-bit one: ${paths}`);
+    }
     const got = await picture(page);
     const want = reference(['--seed', String(SEED), '--mode', String(mode), '--palette', PALETTES[mode],
                             '--zoom-frames', String(got.zoom)]);
@@ -151,6 +155,55 @@ async function main() {
   check(box.left === 0 && box.width === 500 && box.height === 312 && box.top === 94,
         `a 500 x 500 window shows the whole picture with bars: ${JSON.stringify(box)}`);
   await page.screenshot({path: path.join(out, 'resized.png'), clip: {x: 0, y: 0, width: 500, height: 500}});
+  await page.close();
+
+  // ---- a hidden page runs no frame; back in sight it turns the colours once, not in a
+  // burst. Hidden as the page sees it: the headless browser's own tab stays visible ----
+  page = await open('?mode=7&seed=5&speed=20');
+  const looks = () => ({frames: Huemix.frames, palette: Array.from(Huemix.palette())});
+  const hidden = await page.evaluate(async () => {
+    Object.defineProperty(document, 'hidden', {value: true, configurable: true});
+    Object.defineProperty(document, 'visibilityState', {value: 'hidden', configurable: true});
+    document.dispatchEvent(new Event('visibilitychange'));
+    await new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)));  // a frame asked before
+    return {frames: Huemix.frames, palette: Array.from(Huemix.palette())};
+  });
+  await sleep(1000);
+  const still = await page.evaluate(`(${looks})()`);
+  const back = await page.evaluate(async () => {
+    delete document.hidden;
+    delete document.visibilityState;
+    document.dispatchEvent(new Event('visibilitychange'));
+    await new Promise(r => requestAnimationFrame(r));  // runs after the page's own first frame
+    return {frames: Huemix.frames, palette: Array.from(Huemix.palette())};
+  });
+  // Places the ring of colours 1..255 turned from a to b, or -1.
+  const turned = (a, b) => [...Array(255).keys()].findIndex(k => a.every((c, i) => !i || b[i] === a[1 + (k + i - 1) % 255]));
+  check(still.frames === hidden.frames && turned(hidden.palette, still.palette) === 0 &&
+        back.frames === hidden.frames + 1 && turned(hidden.palette, back.palette) === 1,
+        `hidden for 1 s the page runs no frame; back, it turns once, not 50 times: ${hidden.frames} ${still.frames} ` +
+        `${back.frames} frames, turned ${turned(hidden.palette, back.palette)}`);
+
+  // ---- F11 asks for full screen inside the key's own event; a two-finger tap is help ----
+  await page.evaluate(() => {
+    const request = Element.prototype.requestFullscreen;
+    window.fullScreenAsks = [];
+    Element.prototype.requestFullscreen = function() {
+      fullScreenAsks.push(navigator.userActivation.isActive);
+      return request.apply(this, arguments);
+    };
+  });
+  await page.keyboard.press('F11');
+  check(JSON.stringify(await page.evaluate(() => fullScreenAsks)) === '[true]', 'F11 asks for full screen as the user');
+  const beforeTwo = await picture(page);
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchStart', touchPoints: [{x: 200, y: 200, id: 0}]});
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchStart',
+    touchPoints: [{x: 200, y: 200, id: 0}, {x: 260, y: 210, id: 1}]});
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints: [{x: 200, y: 200, id: 0}]});
+  await page.cdp.send('Input.dispatchTouchEvent', {type: 'touchEnd', touchPoints: []});
+  await settle(page);
+  check(await page.evaluate(() => Huemix.helpShown()) && sameBytes(beforeTwo.indices, (await picture(page)).indices),
+        'a two-finger tap shows the help screen over the same picture');
   await page.close();
 
   // ---- the address: bad options are ignored; high-DPI canvas ----
