@@ -146,9 +146,11 @@ struct TileRuns {
     constexpr TileRuns name{name##Fast, name##Faded, name##Mixed};
 
 HUEMIX_TILE_RUNS(, 4, Sse2Tiles)
+#if HUEMIX_WIDE_KERNELS
 HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX2, 8, Avx2Tiles)
 HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX2, 16, WideOnAvx2Tiles)
 HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX512, 16, Avx512Tiles)
+#endif
 #undef HUEMIX_TILE_RUNS
 #undef HUEMIX_TILE_RUN
 
