@@ -85,7 +85,8 @@ void PassBand(const BandPass& pass, int first, int end, float* ringU, float* rin
                 stateRow(pass.u, ringU, level - 1, row - 1), stateRow(pass.u, ringU, level - 1, row),
                 stateRow(pass.u, ringU, level - 1, row + 1), stateRow(pass.v, ringV, level - 1, row - 1),
                 stateRow(pass.v, ringV, level - 1, row), stateRow(pass.v, ringV, level - 1, row + 1), outU, outV,
-                gw, pass.feed, pass.feedPlusKill, pass.summaries ? around : nullptr);
+                gw, pass.feed, pass.feedPlusKill,
+                pass.summaries ? ReactionSummariesWorthKeeping(around, level % kReactionRefreshSteps == 1) : nullptr);
             if (!pass.summaries) continue;
             if (level < levels) {
                 ringSummaries[(level - 1) * 3 + row % 3] = written;

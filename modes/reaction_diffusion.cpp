@@ -75,7 +75,7 @@ void FusedPass(float* u, float* v, float* ringU, float* ringV, ReactionRowSummar
                 stateRow(u, ringU, level - 1, row - 1), stateRow(u, ringU, level - 1, row),
                 stateRow(u, ringU, level - 1, row + 1), stateRow(v, ringV, level - 1, row - 1),
                 stateRow(v, ringV, level - 1, row), stateRow(v, ringV, level - 1, row + 1), outU, outV, gw, feed,
-                feedPlusKill, summaries ? around : nullptr);
+                feedPlusKill, summaries ? ReactionSummariesWorthKeeping(around, level % kReactionRefreshSteps == 1) : nullptr);
             if (summaries) summaryOf(level, row) = written;
         }
     }

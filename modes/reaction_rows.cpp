@@ -65,6 +65,17 @@ using reaction_lanes::StepLanes;
 
 enum TileRoute : int { kTileFast, kTileFaded, kTileMixed };
 
+// The kLanes cells from column col on, as written, taken into the tile's bounds; they
+// count as changed (a tile whose inputs take several routes is seldom still).
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE void BoundWritten(const float* uo, const float* vo, int col,
+                                       reaction_lanes::TileBounds<kLanes>& bounds) {
+    using U = typename reaction_lanes::Lanes<kLanes>::U;
+    using reaction_lanes::BitsAt;
+    reaction_lanes::Bound<kLanes>(bounds, reaction_lanes::Written<kLanes>{BitsAt<kLanes>(uo + col),
+                                                                          BitsAt<kLanes>(vo + col), U{} + 1u});
+}
+
 // One vector at column col on one route, taken into the tile's bounds.
 template <int kLanes, TileRoute kRoute>
 HUEMIX_ALWAYS_INLINE void StepVector(const Stencil& s, float* uo, float* vo, int col, float feed, float feedPlusKill,
@@ -76,10 +87,7 @@ HUEMIX_ALWAYS_INLINE void StepVector(const Stencil& s, float* uo, float* vo, int
         Bound<kLanes>(bounds, reaction_lanes::FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill));
     } else {
         StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-        using reaction_lanes::BitsAt;
-        const typename reaction_lanes::Lanes<kLanes>::U u = BitsAt<kLanes>(uo + col), v = BitsAt<kLanes>(vo + col);
-        Bound<kLanes>(bounds, reaction_lanes::Written<kLanes>{
-                                  u, v, (u ^ BitsAt<kLanes>(s.uc + col)) | (v ^ BitsAt<kLanes>(s.vc + col))});
+        BoundWritten<kLanes>(uo, vo, col, bounds);
     }
 }
 
@@ -87,17 +95,82 @@ HUEMIX_ALWAYS_INLINE void StepVector(const Stencil& s, float* uo, float* vo, int
 // column on, and a last one ending at its last column that may overlap the one before
 // it (those cells are computed twice, to the same values). Sets the tiles' bits of
 // `out`. A run of tiles is one call, so that the constants are set up once per run.
-template <int kLanes, TileRoute kRoute>
+#if HUEMIX_WIDE_KERNELS
+// The tile's questions answered with AVX-512's comparisons into mask registers: a few
+// instructions where the generic answer takes several dozen. Out of line, since a
+// function of another instruction set cannot be inlined into the generic loop.
+HUEMIX_TARGET_AVX512 __attribute__((noinline)) void BoundsAllowAvx512(const reaction_lanes::TileBounds<16>& b,
+                                                                     bool* fast, bool* faded, bool* still) {
+    using reaction_lanes::kBitsFadedV;
+    __m512i uMost, vMost, vLeast, changed;
+    __builtin_memcpy(&uMost, &b.uMost, sizeof uMost);
+    __builtin_memcpy(&vMost, &b.vMost, sizeof vMost);
+    __builtin_memcpy(&vLeast, &b.vLeast, sizeof vLeast);
+    __builtin_memcpy(&changed, &b.changed, sizeof changed);
+    const __mmask16 badU = _mm512_cmpgt_epi32_mask(
+        uMost, _mm512_set1_epi32(static_cast<int32_t>((kBitsTwo - kBitsMinFastU) ^ 0x80000000u)));
+    const __mmask16 bigV = _mm512_cmpgt_epi32_mask(vMost, _mm512_set1_epi32(static_cast<int32_t>(kBitsTwo ^ 0x80000000u)));
+    const __mmask16 small =
+        _mm512_cmplt_epi32_mask(vLeast, _mm512_set1_epi32(static_cast<int32_t>(kBitsMinFastV + 0x7FFFFFFFu)));
+    const __mmask16 unfaded =
+        _mm512_cmpgt_epi32_mask(vMost, _mm512_set1_epi32(static_cast<int32_t>((kBitsFadedV - 1) ^ 0x80000000u)));
+    *fast = (badU | bigV | small) == 0;
+    *faded = (badU | unfaded) == 0;
+    *still = _mm512_test_epi32_mask(changed, changed) == 0;
+}
+#endif
+
+// Columns from .. to - 1 of a row, each vector on the route its inputs allow.
+using MixedSpan = void (*)(const float* un, const float* uc, const float* us, const float* vn, const float* vc,
+                           const float* vs, float* uo, float* vo, int from, int to, float feed, float feedPlusKill);
+
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE void StepMixedSpan(const float* un, const float* uc, const float* us, const float* vn,
+                                        const float* vc, const float* vs, float* uo, float* vo, int from, int to,
+                                        float feed, float feedPlusKill) {
+    const Stencil s{un, uc, us, vn, vc, vs};
+    for (int col = from; col < to - kLanes; col += kLanes) StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+    StepLanes<kLanes>(s, uo, vo, to - kLanes, feed, feedPlusKill);
+}
+
+#define HUEMIX_MIXED_SPAN(target, lanes, name)                                                                   \
+    target __attribute__((noinline)) void name(const float* un, const float* uc, const float* us, const float* vn, \
+                                               const float* vc, const float* vs, float* uo, float* vo, int from,   \
+                                               int to, float feed, float feedPlusKill) {                           \
+        StepMixedSpan<lanes>(un, uc, us, vn, vc, vs, uo, vo, from, to, feed, feedPlusKill);                        \
+    }
+HUEMIX_MIXED_SPAN(, 4, Sse2MixedSpan)
+#if HUEMIX_WIDE_KERNELS
+HUEMIX_MIXED_SPAN(HUEMIX_TARGET_AVX2, 8, Avx2MixedSpan)
+HUEMIX_MIXED_SPAN(HUEMIX_TARGET_AVX2, 16, WideOnAvx2MixedSpan)
+HUEMIX_MIXED_SPAN(HUEMIX_TARGET_AVX512, 16, Avx512MixedSpan)
+#endif
+#undef HUEMIX_MIXED_SPAN
+
+template <int kLanes, TileRoute kRoute, bool kMasks, MixedSpan kMixedSpan>
 HUEMIX_ALWAYS_INLINE void StepTiles(const Stencil& rows, float* uo, float* vo, int gw, int first, int last, float feed,
                                     float feedPlusKill, ReactionRowSummary& out) {
     // A copy the stores cannot reach, so the loop keeps the row pointers in registers.
     const Stencil s = rows;
     const int tiles = (gw - 1) / kTileCells + 1;
+    auto beginOf = [](int t) { return t == 0 ? 1 : t * kTileCells; };
+    auto endOf = [gw](int t) { return (t + 1) * kTileCells < gw - 1 ? (t + 1) * kTileCells : gw - 1; };
+    if constexpr (kRoute == kTileMixed) {
+        // The routes of each vector need many registers: the whole run in one loop of
+        // its own first, as a row without tiles would be, then the tiles' bounds from
+        // what it wrote.
+        const int begin = beginOf(first);
+        const int end = endOf(last - 1);
+        if (begin < end) kMixedSpan(s.un, s.uc, s.us, s.vn, s.vc, s.vs, uo, vo, begin, end, feed, feedPlusKill);
+    }
     for (int t = first; t < last; ++t) {
-        const int begin = t == 0 ? 1 : t * kTileCells;
-        const int end = (t + 1) * kTileCells < gw - 1 ? (t + 1) * kTileCells : gw - 1;
+        const int begin = beginOf(t);
+        const int end = endOf(t);
         reaction_lanes::TileBounds<kLanes> bounds = reaction_lanes::EmptyBounds<kLanes>();
-        if (begin < end) {
+        if (begin < end && kRoute == kTileMixed) {
+            for (int col = begin; col < end - kLanes; col += kLanes) BoundWritten<kLanes>(uo, vo, col, bounds);
+            BoundWritten<kLanes>(uo, vo, end - kLanes, bounds);
+        } else if (begin < end) {
             for (int col = begin; col < end - kLanes; col += kLanes) {
                 StepVector<kLanes, kRoute>(s, uo, vo, col, feed, feedPlusKill, bounds);
             }
@@ -106,7 +179,15 @@ HUEMIX_ALWAYS_INLINE void StepTiles(const Stencil& rows, float* uo, float* vo, i
         bool fast = false;
         bool faded = false;
         bool still = false;
+#if HUEMIX_WIDE_KERNELS
+        if constexpr (kMasks) {
+            BoundsAllowAvx512(bounds, &fast, &faded, &still);
+        } else {
+            reaction_lanes::BoundsAllow<kLanes>(bounds, &fast, &faded, &still);
+        }
+#else
         reaction_lanes::BoundsAllow<kLanes>(bounds, &fast, &faded, &still);
+#endif
         // The border columns never change: the output row's are the centre row's.
         if (t == 0) {
             fast = fast && CellAllowsFast(s.uc[0], s.vc[0]);
@@ -133,23 +214,23 @@ struct TileRuns {
     TileRun mixed;
 };
 
-#define HUEMIX_TILE_RUN(target, lanes, route, name)                                                            \
+#define HUEMIX_TILE_RUN(target, lanes, masks, route, name, span)                                                     \
     target __attribute__((noinline)) void name(const Stencil& rows, float* uo, float* vo, int gw, int first,  \
                                                int last, float feed, float feedPlusKill,                      \
                                                ReactionRowSummary& out) {                                     \
-        StepTiles<lanes, route>(rows, uo, vo, gw, first, last, feed, feedPlusKill, out);                      \
+        StepTiles<lanes, route, masks, span>(rows, uo, vo, gw, first, last, feed, feedPlusKill, out);         \
     }
-#define HUEMIX_TILE_RUNS(target, lanes, name)                      \
-    HUEMIX_TILE_RUN(target, lanes, kTileFast, name##Fast)          \
-    HUEMIX_TILE_RUN(target, lanes, kTileFaded, name##Faded)        \
-    HUEMIX_TILE_RUN(target, lanes, kTileMixed, name##Mixed)        \
+#define HUEMIX_TILE_RUNS(target, lanes, masks, name, span)                      \
+    HUEMIX_TILE_RUN(target, lanes, masks, kTileFast, name##Fast, span)          \
+    HUEMIX_TILE_RUN(target, lanes, masks, kTileFaded, name##Faded, span)        \
+    HUEMIX_TILE_RUN(target, lanes, masks, kTileMixed, name##Mixed, span)        \
     constexpr TileRuns name{name##Fast, name##Faded, name##Mixed};
 
-HUEMIX_TILE_RUNS(, 4, Sse2Tiles)
+HUEMIX_TILE_RUNS(, 4, false, Sse2Tiles, Sse2MixedSpan)
 #if HUEMIX_WIDE_KERNELS
-HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX2, 8, Avx2Tiles)
-HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX2, 16, WideOnAvx2Tiles)
-HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX512, 16, Avx512Tiles)
+HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX2, 8, false, Avx2Tiles, Avx2MixedSpan)
+HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX2, 16, false, WideOnAvx2Tiles, WideOnAvx2MixedSpan)
+HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX512, 16, true, Avx512Tiles, Avx512MixedSpan)
 #endif
 #undef HUEMIX_TILE_RUNS
 #undef HUEMIX_TILE_RUN
@@ -157,7 +238,7 @@ HUEMIX_TILE_RUNS(HUEMIX_TARGET_AVX512, 16, Avx512Tiles)
 // A whole row, in runs of tiles that take the same route. A row narrower than one
 // vector is computed in a padded copy, so that it too takes the routes that never meet
 // a subnormal.
-template <int kLanes, const TileRuns& kRuns>
+template <int kLanes, const TileRuns& kRuns, MixedSpan kMixedSpan>
 HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const float* uc, const float* us,
                                                      const float* vn, const float* vc, const float* vs,
                                                      float* uo, float* vo, int gw, float feed,
@@ -173,17 +254,18 @@ HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const floa
         __builtin_memcpy(vo + 1, rows[7] + 1, (gw - 2) * sizeof(float));
         return ReactionRowSummary{0, 0, 0};
     }
+    if (!around) {
+        // Nothing known of the rows read: each vector takes its own route, and nothing
+        // is learnt of the row written.
+        kMixedSpan(un, uc, us, vn, vc, vs, uo, vo, 1, gw - 1, feed, feedPlusKill);
+        return ReactionRowSummary{0, 0, 0};
+    }
     const Stencil s{un, uc, us, vn, vc, vs};
     const int tiles = (gw - 1) / kTileCells + 1;
     const uint64_t lastTile = TileBit(tiles - 1);
-    uint64_t fastIn = 0;
-    uint64_t fadedIn = 0;
-    uint64_t stillIn = 0;
-    if (around) {
-        fastIn = TilesAllowing(around[0].fast, around[1].fast, around[2].fast, lastTile);
-        fadedIn = TilesAllowing(around[0].faded, around[1].faded, around[2].faded, lastTile);
-        stillIn = TilesAllowing(around[0].still, around[1].still, around[2].still, lastTile);
-    }
+    const uint64_t fastIn = TilesAllowing(around[0].fast, around[1].fast, around[2].fast, lastTile);
+    const uint64_t fadedIn = TilesAllowing(around[0].faded, around[1].faded, around[2].faded, lastTile);
+    const uint64_t stillIn = TilesAllowing(around[0].still, around[1].still, around[2].still, lastTile);
     // The route of each tile; -1 for a tile that keeps its values.
     auto routeOf = [&](int t) -> int {
         const uint64_t bit = TileBit(t);
@@ -226,7 +308,7 @@ HUEMIX_ALWAYS_INLINE ReactionRowSummary StepRowLanes(const float* un, const floa
 ReactionRowSummary StepRowSse2(const float* un, const float* uc, const float* us, const float* vn,
                  const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
                  float feedPlusKill, const ReactionRowSummary* around) {
-    return StepRowLanes<4, Sse2Tiles>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
+    return StepRowLanes<4, Sse2Tiles, Sse2MixedSpan>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 #endif
 
@@ -235,21 +317,21 @@ ReactionRowSummary StepRowSse2(const float* un, const float* uc, const float* us
 HUEMIX_TARGET_AVX2 ReactionRowSummary StepRowAvx2(const float* un, const float* uc, const float* us,
                                     const float* vn, const float* vc, const float* vs, float* uo,
                                     float* vo, int gw, float feed, float feedPlusKill, const ReactionRowSummary* around) {
-    return StepRowLanes<8, Avx2Tiles>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
+    return StepRowLanes<8, Avx2Tiles, Avx2MixedSpan>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 
 HUEMIX_TARGET_AVX2 ReactionRowSummary StepRowWideOnAvx2(const float* un, const float* uc, const float* us,
                                           const float* vn, const float* vc, const float* vs,
                                           float* uo, float* vo, int gw, float feed,
                                           float feedPlusKill, const ReactionRowSummary* around) {
-    return StepRowLanes<16, WideOnAvx2Tiles>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
+    return StepRowLanes<16, WideOnAvx2Tiles, WideOnAvx2MixedSpan>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 
 HUEMIX_TARGET_AVX512 ReactionRowSummary StepRowAvx512(const float* un, const float* uc, const float* us,
                                         const float* vn, const float* vc, const float* vs,
                                         float* uo, float* vo, int gw, float feed,
                                         float feedPlusKill, const ReactionRowSummary* around) {
-    return StepRowLanes<16, Avx512Tiles>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
+    return StepRowLanes<16, Avx512Tiles, Avx512MixedSpan>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, around);
 }
 #endif
 }  // namespace

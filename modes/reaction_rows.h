@@ -22,14 +22,29 @@ struct ReactionRowSummary {
 };
 constexpr int kReactionTileShift = 6;  // 64 cells a tile
 
+// The summaries to hand a row loop for a row whose input rows have these (`around`).
+// Keeping summaries pays where tiles keep their values or have faded (no arithmetic,
+// or integer arithmetic with no test), hardly where they only allow the fast route (the
+// test per vector saved costs about what keeping the summary does). So rows whose
+// centre row has no such tile go without, except on `refresh` steps, on which every row
+// is summarized so that regions that settle are found again.
+inline const ReactionRowSummary* ReactionSummariesWorthKeeping(const ReactionRowSummary* around, bool refresh) {
+    return refresh || (around[1].faded | around[1].still) != 0 ? around : nullptr;
+}
+
+// Every how many steps every row is summarized.
+constexpr int kReactionRefreshSteps = 4;
+
 // The summary of a row of U and V, cell by cell (border columns included).
 ReactionRowSummary SummarizeReactionRow(const float* u, const float* v, int gw);
 
 // The interior cells (columns 1 to gw - 2) of one row from the rows north, at and south
 // of it, for U and V; the output rows never overlap the input rows. `around` holds the
-// summaries of the north, centre and south rows, or is null where they are not known.
-// Returns the summary of the row written (border columns taken from the centre row);
-// the plain loop knows nothing and returns an empty one.
+// summaries of the north, centre and south rows; the summary of the row written is
+// returned (border columns taken from the centre row). Keeping a summary costs a little
+// for every vector, so where nothing is known of the rows read (`around` null) each
+// vector takes the route its inputs allow and an empty summary is returned; the plain
+// loop always returns an empty one.
 using ReactionRowFunction = ReactionRowSummary (*)(const float* un, const float* uc, const float* us,
                                                    const float* vn, const float* vc, const float* vs,
                                                    float* uo, float* vo, int gw, float feed,
