@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "modes/reaction_diffusion.h"
 #include "modes/workers.h"
 
 namespace {
@@ -27,8 +26,6 @@ struct BandPass {
     float* outU;  // the state after it
     float* outV;
     float* bandRows;
-    const ReactionRowSummary* summaries;  // of the rows of (u, v), or null
-    ReactionRowSummary* outSummaries;     // of the rows of (outU, outV)
     int gw;
     int gh;
     int levels;
@@ -53,11 +50,6 @@ void PassBand(const BandPass& pass, int first, int end, float* ringU, float* rin
         if (level == 0 || row == 0 || row == gh - 1) return grid + static_cast<size_t>(row) * gw;
         return ringRow(ring, level, row);
     };
-    ReactionRowSummary ringSummaries[(kBandLevels - 1) * 3];
-    auto summaryOf = [&](int level, int row) -> const ReactionRowSummary& {
-        if (level == 0 || row == 0 || row == gh - 1) return pass.summaries[row];
-        return ringSummaries[(level - 1) * 3 + row % 3];
-    };
     for (int i = first - (levels - 1); i <= end - 1 + (levels - 1); ++i) {
         for (int level = 1; level <= levels; ++level) {
             const int row = i - level + 1;
@@ -75,24 +67,10 @@ void PassBand(const BandPass& pass, int first, int end, float* ringU, float* rin
                 outV[0] = borderV[0];
                 outV[gw - 1] = borderV[gw - 1];
             }
-            ReactionRowSummary around[3];
-            if (pass.summaries) {
-                around[0] = summaryOf(level - 1, row - 1);
-                around[1] = summaryOf(level - 1, row);
-                around[2] = summaryOf(level - 1, row + 1);
-            }
-            const ReactionRowSummary written = pass.stepRow(
-                stateRow(pass.u, ringU, level - 1, row - 1), stateRow(pass.u, ringU, level - 1, row),
-                stateRow(pass.u, ringU, level - 1, row + 1), stateRow(pass.v, ringV, level - 1, row - 1),
-                stateRow(pass.v, ringV, level - 1, row), stateRow(pass.v, ringV, level - 1, row + 1), outU, outV,
-                gw, pass.feed, pass.feedPlusKill,
-                pass.summaries ? ReactionSummariesWorthKeeping(around, level % kReactionRefreshSteps == 1) : nullptr);
-            if (!pass.summaries) continue;
-            if (level < levels) {
-                ringSummaries[(level - 1) * 3 + row % 3] = written;
-            } else {
-                pass.outSummaries[row] = written;
-            }
+            pass.stepRow(stateRow(pass.u, ringU, level - 1, row - 1), stateRow(pass.u, ringU, level - 1, row),
+                         stateRow(pass.u, ringU, level - 1, row + 1), stateRow(pass.v, ringV, level - 1, row - 1),
+                         stateRow(pass.v, ringV, level - 1, row), stateRow(pass.v, ringV, level - 1, row + 1),
+                         outU, outV, gw, pass.feed, pass.feedPlusKill);
         }
     }
 }
@@ -114,18 +92,9 @@ void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float
     // The scratch grids take the borders, which no step changes.
     std::memcpy(scratchU, u, bytes);
     std::memcpy(scratchV, v, bytes);
-    // The rows' summaries of either pair of grids; the border rows' stand in both.
-    ReactionRowSummary tables[2][kMostSummarizedRows];
-    const bool summarized = stepRow != ReactionRowPlain && gh <= kMostSummarizedRows;
-    if (summarized) {
-        SummarizeReactionRows(u, v, gw, gh, tables[0]);
-        tables[1][0] = tables[0][0];
-        tables[1][gh - 1] = tables[0][gh - 1];
-    }
     const int interior = gh - 2;
     const int grain = BandRows(interior, DrawingThreadCount());
-    BandPass pass{stepRow, u, v, scratchU, scratchV, bandRows, summarized ? tables[0] : nullptr,
-                  summarized ? tables[1] : nullptr, gw, gh, 0, feed, feedPlusKill};
+    BandPass pass{stepRow, u, v, scratchU, scratchV, bandRows, gw, gh, 0, feed, feedPlusKill};
     for (int done = 0; done < steps; done += pass.levels) {
         pass.levels = Min(kBandLevels, steps - done);
         RunRows(PassBands, &pass, interior, grain);
@@ -136,9 +105,6 @@ void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float
         pass.v = pass.outV;
         pass.outU = oldU;
         pass.outV = oldV;
-        ReactionRowSummary* const oldSummaries = const_cast<ReactionRowSummary*>(pass.summaries);
-        pass.summaries = pass.outSummaries;
-        pass.outSummaries = oldSummaries;
     }
     if (pass.u != u) {
         std::memcpy(u, pass.u, bytes);

@@ -31,11 +31,9 @@ constexpr int kFusedSteps = 8;
 // step j - 1 is ready; the rows of steps 1 to levels - 1 live in rings of three rows
 // each in (ringU, ringV), and the last step writes straight into (u, v), over a row
 // that step 1 has read for the last time. The border rows and columns never change,
-// so they are read from (u, v) and copied into the ring rows. The rows' summaries
-// (`summaries`, one per grid row, or null) travel alongside in rings of their own.
-void FusedPass(float* u, float* v, float* ringU, float* ringV, ReactionRowSummary* summaries, int gw, int gh,
-               int levels, float feed, float feedPlusKill, ReactionRowFunction stepRow) {
-    ReactionRowSummary ringSummaries[(kFusedSteps - 1) * 3];
+// so they are read from (u, v) and copied into the ring rows.
+void FusedPass(float* u, float* v, float* ringU, float* ringV, int gw, int gh, int levels,
+               float feed, float feedPlusKill, ReactionRowFunction stepRow) {
     auto ringRow = [gw](float* ring, int level, int row) {
         return ring + static_cast<size_t>((level - 1) * 3 + row % 3) * gw;
     };
@@ -43,11 +41,6 @@ void FusedPass(float* u, float* v, float* ringU, float* ringV, ReactionRowSummar
     auto stateRow = [&](float* grid, float* ring, int level, int row) {
         if (level == 0 || row == 0 || row == gh - 1) return grid + static_cast<size_t>(row) * gw;
         return ringRow(ring, level, row);
-    };
-    // The last step's rows go into the grid, and so do their summaries.
-    auto summaryOf = [&](int level, int row) -> ReactionRowSummary& {
-        if (level == 0 || level == levels || row == 0 || row == gh - 1) return summaries[row];
-        return ringSummaries[(level - 1) * 3 + row % 3];
     };
     for (int i = 1; i < gh - 1 + levels - 1; ++i) {
         for (int level = 1; level <= levels; ++level) {
@@ -65,18 +58,10 @@ void FusedPass(float* u, float* v, float* ringU, float* ringV, ReactionRowSummar
                 outV[0] = borderV[0];
                 outV[gw - 1] = borderV[gw - 1];
             }
-            ReactionRowSummary around[3];
-            if (summaries) {
-                around[0] = summaryOf(level - 1, row - 1);
-                around[1] = summaryOf(level - 1, row);
-                around[2] = summaryOf(level - 1, row + 1);
-            }
-            const ReactionRowSummary written = stepRow(
-                stateRow(u, ringU, level - 1, row - 1), stateRow(u, ringU, level - 1, row),
-                stateRow(u, ringU, level - 1, row + 1), stateRow(v, ringV, level - 1, row - 1),
-                stateRow(v, ringV, level - 1, row), stateRow(v, ringV, level - 1, row + 1), outU, outV, gw, feed,
-                feedPlusKill, summaries ? ReactionSummariesWorthKeeping(around, level % kReactionRefreshSteps == 1) : nullptr);
-            if (summaries) summaryOf(level, row) = written;
+            stepRow(stateRow(u, ringU, level - 1, row - 1), stateRow(u, ringU, level - 1, row),
+                    stateRow(u, ringU, level - 1, row + 1), stateRow(v, ringV, level - 1, row - 1),
+                    stateRow(v, ringV, level - 1, row), stateRow(v, ringV, level - 1, row + 1),
+                    outU, outV, gw, feed, feedPlusKill);
         }
     }
 }
@@ -120,7 +105,7 @@ void ReactionStep(const float* u, const float* v, float* nu, float* nv, int gw, 
     for (int row = 1; row < gh - 1; ++row) {
         const size_t base = static_cast<size_t>(row) * gw;
         ReactionRowPlain(u + base - gw, u + base, u + base + gw, v + base - gw, v + base,
-                         v + base + gw, nu + base, nv + base, gw, feed, feedPlusKill, nullptr);
+                         v + base + gw, nu + base, nv + base, gw, feed, feedPlusKill);
     }
 }
 
@@ -130,36 +115,22 @@ void ReactionSteps(float* u, float* v, float* scratchU, float* scratchV, int gw,
                       feed, feedPlusKill);
 }
 
-void SummarizeReactionRows(const float* u, const float* v, int gw, int gh, ReactionRowSummary* summaries) {
-    for (int row = 0; row < gh; ++row) {
-        summaries[row] = SummarizeReactionRow(u + static_cast<size_t>(row) * gw, v + static_cast<size_t>(row) * gw, gw);
-    }
-}
-
 void ReactionStepsWith(ReactionRowFunction stepRow, float* u, float* v, float* scratchU,
                        float* scratchV, int gw, int gh, int steps, float feed,
                        float feedPlusKill) {
     if (gw < 3 || gh < 3) return;  // no interior cells
-    // The summaries of the grid's rows; the plain loop has no use for them, and grids
-    // taller than the table go without.
-    ReactionRowSummary table[kMostSummarizedRows];
-    ReactionRowSummary* summaries = nullptr;
-    if (stepRow != ReactionRowPlain && gh <= kMostSummarizedRows) {
-        summaries = table;
-        SummarizeReactionRows(u, v, gw, gh, summaries);
-    }
     // The rings of a pass take three scratch rows per step but the last.
     const int most = gh / 3 + 1 < kFusedSteps ? gh / 3 + 1 : kFusedSteps;
     while (steps >= 2) {
         const int levels = steps < most ? steps : most;
-        FusedPass(u, v, scratchU, scratchV, summaries, gw, gh, levels, feed, feedPlusKill, stepRow);
+        FusedPass(u, v, scratchU, scratchV, gw, gh, levels, feed, feedPlusKill, stepRow);
         steps -= levels;
     }
     if (steps == 1) {
         for (int row = 1; row < gh - 1; ++row) {
             const size_t base = static_cast<size_t>(row) * gw;
             stepRow(u + base - gw, u + base, u + base + gw, v + base - gw, v + base, v + base + gw,
-                    scratchU + base, scratchV + base, gw, feed, feedPlusKill, summaries ? summaries + row - 1 : nullptr);
+                    scratchU + base, scratchV + base, gw, feed, feedPlusKill);
         }
         for (int row = 1; row < gh - 1; ++row) {
             const size_t base = static_cast<size_t>(row) * gw + 1;

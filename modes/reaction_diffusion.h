@@ -38,12 +38,6 @@ void ReactionStepsWith(ReactionRowFunction stepRow, float* u, float* v, float* s
                        float* scratchV, int gw, int gh, int steps, float feed,
                        float feedPlusKill);
 
-// Grids up to this many rows carry their rows' summaries through the steps.
-constexpr int kMostSummarizedRows = 512;
-
-// The summary of every row of (u, v), into summaries[0 .. gh - 1].
-void SummarizeReactionRows(const float* u, const float* v, int gw, int gh, ReactionRowSummary* summaries);
-
 // Colour index 1..255 of a V concentration (clamped to 0..1 first).
 int ReactionIndex(float v);
 

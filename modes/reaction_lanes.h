@@ -28,16 +28,6 @@
 #include <immintrin.h>
 #endif
 
-namespace reaction_lanes {
-// Bit patterns of the bounds of the routes (positive numbers order as their bits).
-constexpr uint32_t kBitsTwo = 0x40000000u;          // 2.0f
-constexpr uint32_t kBitsMinFastV = 0x0F800000u;     // 2^-96
-constexpr uint32_t kBitsMinFastU = 0x35800000u;     // 2^-20
-constexpr uint32_t kBitsMinProductV = 0x2B800000u;  // 2^-40: q is computed from here on
-constexpr uint32_t kBitsFadedV = 0x00200000u;       // 2^-128
-constexpr uint32_t kBitsSmallestNormal = 0x00800000u;
-}  // namespace reaction_lanes
-
 #if HUEMIX_VECTOR_KERNELS
 // Vector values passed and returned change the calling convention; the helpers below
 // are always inlined into one code path, so no call ever passes one.
@@ -47,6 +37,13 @@ namespace reaction_lanes {
 constexpr float kDiffusionU = 0.16f;
 constexpr float kDiffusionV = 0.08f;
 
+// Bit patterns of the bounds of the routes (positive numbers order as their bits).
+constexpr uint32_t kBitsTwo = 0x40000000u;          // 2.0f
+constexpr uint32_t kBitsMinFastV = 0x0F800000u;     // 2^-96
+constexpr uint32_t kBitsMinFastU = 0x35800000u;     // 2^-20
+constexpr uint32_t kBitsMinProductV = 0x2B800000u;  // 2^-40: q is computed from here on
+constexpr uint32_t kBitsFadedV = 0x00200000u;       // 2^-128
+constexpr uint32_t kBitsSmallestNormal = 0x00800000u;
 
 template <int kLanes>
 struct Lanes {
@@ -179,18 +176,9 @@ HUEMIX_ALWAYS_INLINE Route RouteOf(const Stencil& s, int col) {
 // multiples of 2^-43. Below 2^-40, |q| < 2 v^2 is under a quarter of a unit in the
 // last place of the sum it joins (at least half of V, or a third of U), so adding or
 // subtracting it leaves that sum as it is: q is taken as zero there, never computed.
-// The bits of the kLanes new U and V values a route wrote, and where they differ from
-// the cells' values before the step, for the tile's bounds.
 template <int kLanes>
-struct Written {
-    typename Lanes<kLanes>::U u;
-    typename Lanes<kLanes>::U v;
-    typename Lanes<kLanes>::U changed;
-};
-
-template <int kLanes>
-HUEMIX_ALWAYS_INLINE Written<kLanes> FastLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
-                                               float feedPlusKill) {
+HUEMIX_ALWAYS_INLINE void FastLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
+                                    float feedPlusKill) {
     using F = typename Lanes<kLanes>::F;
     using U = typename Lanes<kLanes>::U;
     const F cu = At<kLanes>(s.uc + col);
@@ -202,11 +190,8 @@ HUEMIX_ALWAYS_INLINE Written<kLanes> FastLanes(const Stencil& s, float* uo, floa
     const U cvBits = (U)cv;
     const F cvProduct = (F)(cvBits & ~(U)Below<kLanes>(cvBits, kBitsMinProductV));
     const F q = cu * cvProduct * cvProduct;
-    const F nu = ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu);
-    const F nv = ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv;
-    Put<kLanes>(uo + col, nu);
-    Put<kLanes>(vo + col, nv);
-    return Written<kLanes>{(U)nu, (U)nv, ((U)nu ^ (U)cu) | ((U)nv ^ (U)cv)};
+    Put<kLanes>(uo + col, ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu));
+    Put<kLanes>(vo + col, ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv);
 }
 
 // x rounded to the nearest integer, ties to even, for |x| < 2^51.
@@ -222,16 +207,15 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::D RoundToInteger(typename Lanes<kLa
 // subnormal result; q is below 2^-255 and rounds to +0, so U's side is the plain one
 // with q = 0.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE Written<kLanes> FadedLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
-                                                float feedPlusKill) {
+HUEMIX_ALWAYS_INLINE void FadedLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
+                                     float feedPlusKill) {
     using F = typename Lanes<kLanes>::F;
     using I = typename Lanes<kLanes>::I;
     using D = typename Lanes<kLanes>::D;
     const F cu = At<kLanes>(s.uc + col);
     const F lu = ((At<kLanes>(s.uc + col - 1) + At<kLanes>(s.uc + col + 1)) + At<kLanes>(s.un + col)) +
                  At<kLanes>(s.us + col) - 4.0f * cu;
-    const F nu = (kDiffusionU * lu + cu) + feed * (1.0f - cu);
-    Put<kLanes>(uo + col, nu);
+    Put<kLanes>(uo + col, (kDiffusionU * lu + cu) + feed * (1.0f - cu));
 
     const I kc = (I)BitsAt<kLanes>(s.vc + col);
     const I sum = ((((I)BitsAt<kLanes>(s.vc + col - 1) + (I)BitsAt<kLanes>(s.vc + col + 1)) +
@@ -245,8 +229,6 @@ HUEMIX_ALWAYS_INLINE Written<kLanes> FadedLanes(const Stencil& s, float* uo, flo
     const I negative = units >> 31;
     const I bits = ((units ^ negative) - negative) | (negative & INT32_MIN);
     Put<kLanes>(vo + col, bits);
-    using U = typename Lanes<kLanes>::U;
-    return Written<kLanes>{(U)nu, (U)bits, ((U)nu ^ (U)cu) | (U)(bits ^ kc)};
 }
 
 // ---- the scaled route: V's side on copies 2^64 times larger ----
@@ -413,63 +395,16 @@ HUEMIX_ALWAYS_INLINE void ExactLanes(const Stencil& s, float* uo, float* vo, int
     Put<kLanes>(vo + col, Narrow<kLanes>(nv));
 }
 
-// ---- what a tile's outputs allow the next step ----
-// The running bounds of the cells a tile's vectors wrote, in the biased forms RouteOf
-// compares: V's largest (negatives counted largest), V's smallest nonzero, U's largest
-// after the shift that sends everything outside [2^-20, 2] above the range.
-template <int kLanes>
-struct TileBounds {
-    typename Lanes<kLanes>::I vMost;
-    typename Lanes<kLanes>::I vLeast;
-    typename Lanes<kLanes>::I uMost;
-    typename Lanes<kLanes>::U changed;  // nonzero where a cell took a new value
-};
-
-template <int kLanes>
-HUEMIX_ALWAYS_INLINE TileBounds<kLanes> EmptyBounds() {
-    using I = typename Lanes<kLanes>::I;
-    return TileBounds<kLanes>{I{} + INT32_MIN, I{} + INT32_MAX, I{} + INT32_MIN, typename Lanes<kLanes>::U{}};
-}
-
-// Takes the bits of kLanes new U and V values into the bounds.
-template <int kLanes>
-HUEMIX_ALWAYS_INLINE void Bound(TileBounds<kLanes>& b, const Written<kLanes>& w) {
-    using I = typename Lanes<kLanes>::I;
-    const I most = (I)(w.v ^ 0x80000000u);
-    const I least = (I)(w.v + 0x7FFFFFFFu);
-    const I u = (I)(w.u + (0x80000000u - kBitsMinFastU));
-    b.vMost = b.vMost > most ? b.vMost : most;
-    b.vLeast = b.vLeast < least ? b.vLeast : least;
-    b.uMost = b.uMost > u ? b.uMost : u;
-    b.changed |= w.changed;
-}
-
-// Whether every cell taken into the bounds allows the fast route, the faded one, and
-// kept its value.
-template <int kLanes>
-HUEMIX_ALWAYS_INLINE void BoundsAllow(const TileBounds<kLanes>& b, bool* fast, bool* faded, bool* still) {
-    using I = typename Lanes<kLanes>::I;
-    using U = typename Lanes<kLanes>::U;
-    const I badU = Above<kLanes>(b.uMost, static_cast<int32_t>((kBitsTwo - kBitsMinFastU) ^ 0x80000000u));
-    const I bigV = Above<kLanes>(b.vMost, static_cast<int32_t>(kBitsTwo ^ 0x80000000u));
-    const I lb = I{} + static_cast<int32_t>(kBitsMinFastV + 0x7FFFFFFFu);
-    const I small = (I)((U)lb - (U)(b.vLeast < lb ? b.vLeast : lb));
-    const I unfaded = Above<kLanes>(b.vMost, static_cast<int32_t>((kBitsFadedV - 1) ^ 0x80000000u));
-    *fast = !AnyLane<kLanes>(badU | bigV | small);
-    *faded = !AnyLane<kLanes>(badU | unfaded);
-    *still = !AnyLane<kLanes>((I)b.changed);
-}
-
 template <int kLanes>
 HUEMIX_ALWAYS_INLINE void StepLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
                                     float feedPlusKill) {
     const Route rr = RouteOf<kLanes>(s, col);
     switch (rr) {
         case kRouteFast:
-            (void)FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+            FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
             break;
         case kRouteFaded:
-            (void)FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+            FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
             break;
         case kRouteScaled:
             ScaledLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
