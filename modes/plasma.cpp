@@ -164,15 +164,18 @@ int64_t PaintPlasmaEightLanes(const PlasmaWaves& waves, double margin) {
 
 void PlasmaTrial(VectorKernel kernel) {
     constexpr int kWidth = 1920;
-    constexpr int kRows = 3;
+    constexpr int kRows = 4;
     static uint8_t out[kWidth];
     const double k = 320.0 / kWidth;
     const PlasmaWaves waves{400.0, 300.0, 1500.0, 700.0, 900.0, 1000.0, 0.09 * k, 0.07 * k, 0.11 * k, 0.08 * k};
     const RowFunction paintRow = RowFor(kernel);
-    for (int y = 0; y < kRows; ++y) {
-        const double fy = 500 + y;
-        const PlasmaRow row = {&waves, 500 + y, (fy - waves.y1) * (fy - waves.y1), (fy - waves.y2) * (fy - waves.y2),
-                               (fy - waves.y3) * (fy - waves.y3), false, out};
+    // Rows spread over the height, the diagonal wave from the table as in a picture
+    // (whatever the table holds now serves as well as the picture's values would).
+    for (int i = 0; i < kRows; ++i) {
+        const int y = 135 + 270 * i;
+        const double fy = y;
+        const PlasmaRow row = {&waves, y, (fy - waves.y1) * (fy - waves.y1), (fy - waves.y2) * (fy - waves.y2),
+                               (fy - waves.y3) * (fy - waves.y3), true, out};
         paintRow(row, kWidth, kPlasmaSumMargin);
     }
 }
