@@ -11,8 +11,10 @@ namespace {
 constexpr int kBandLevels = 4;
 // Bands per thread: more let a thread that the system keeps waiting hold up less of a
 // pass, since the others take over its bands; fewer waste less on the halos, which a
-// band of B rows pays 2 (levels - 1) / B of its work for.
-constexpr int kBandsPerThread = 4;
+// band of B rows pays about 3 (levels - 1) / (2 B) of its work for. One measured best
+// on a quiet machine (four cost 5 to 14 % at 2 threads), and no worse than four with
+// one core busy elsewhere, where the figures of either varied more than they differed.
+constexpr int kBandsPerThread = 1;
 // Bands below this many rows would spend more on their halos than they save.
 constexpr int kFewestBandRows = 24;
 

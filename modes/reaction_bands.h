@@ -1,5 +1,5 @@
-// Reaction-diffusion on the drawing threads: the grid in horizontal bands, a few per
-// thread, taken by whichever thread is free, several
+// Reaction-diffusion on the drawing threads: the grid in horizontal bands, taken by
+// whichever thread is free, several
 // time steps per pass, each band's pass computing the rows around it that its steps
 // need (a halo that shrinks by a row per step) so that bands never wait for each
 // other within a pass. Every cell goes through the same row loop as on one thread, so
