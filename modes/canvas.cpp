@@ -5,6 +5,7 @@
 
 #include "app/art_state.h"
 #include "app/memory.h"
+#include "modes/vector_kernel.h"
 
 ScaleValues ComputeScales(int32_t width, int32_t height) {
     ScaleValues s;
@@ -58,17 +59,23 @@ void ReleaseModeScratch() {
 }
 
 namespace {
-// n bytes of one value from p: short spans with a few overlapping stores, since a
-// call of memset costs more than the filling itself there (in WebAssembly above all).
-void FillBytes(uint8_t* p, size_t n, uint8_t value) {
+// n bytes of one value from p: spans of up to 32 with two or four overlapping stores
+// and no loop, since a call of memset costs more than the filling itself there (in
+// WebAssembly above all).
+HUEMIX_ALWAYS_INLINE void FillBytes(uint8_t* p, size_t n, uint8_t value) {
+    const uint64_t eight = 0x0101010101010101ull * value;
     if (n > 32) {
         std::memset(p, value, n);
+    } else if (n >= 16) {
+        std::memcpy(p, &eight, 8);
+        std::memcpy(p + 8, &eight, 8);
+        std::memcpy(p + n - 16, &eight, 8);
+        std::memcpy(p + n - 8, &eight, 8);
     } else if (n >= 8) {
-        const uint64_t eight = 0x0101010101010101ull * value;
-        for (size_t i = 0; i + 8 < n; i += 8) std::memcpy(p + i, &eight, 8);
+        std::memcpy(p, &eight, 8);
         std::memcpy(p + n - 8, &eight, 8);
     } else if (n >= 4) {
-        const uint32_t four = 0x01010101u * value;
+        const uint32_t four = static_cast<uint32_t>(eight);
         std::memcpy(p, &four, 4);
         std::memcpy(p + n - 4, &four, 4);
     } else if (n > 0) {
