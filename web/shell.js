@@ -4,7 +4,9 @@
 // pictures so that the page keeps cycling colours meanwhile.
 var Huemix = {};
 
-if (typeof document === 'undefined') {
+if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
+  // A drawing thread of the threaded module: Emscripten's worker runs it.
+} else if (typeof document === 'undefined') {
   // ---- the worker: one picture per message, from a random state ----
   var drawQueue = [];
   var drawReady = false;
@@ -17,8 +19,8 @@ if (typeof document === 'undefined') {
         continue;
       }
       var bytes = HEAPU8.slice(p, p + _WebCanvasWidth() * _WebCanvasHeight());
-      postMessage({ok: true, bytes: bytes.buffer, state: _WebRandomState() >>> 0, mode: _WebCurrentMode()},
-                  [bytes.buffer]);
+      postMessage({ok: true, bytes: bytes.buffer, state: _WebRandomState() >>> 0, mode: _WebCurrentMode(),
+                   helperPieces: _WebHelperPieces()}, [bytes.buffer]);
     }
   };
   self.onmessage = function(e) { drawQueue.push(e.data); drawAll(); };
@@ -182,9 +184,14 @@ if (typeof document === 'undefined') {
     Huemix.zoomInWorker = function(randomState) {
       worker.postMessage({zoom: true, mode: 8, state: randomState >>> 0});
     };
+    // Where the page is cross-origin isolated the worker takes the module with
+    // WebAssembly threads, whose memory is shared; anywhere else the page's own.
+    Huemix.threaded = typeof crossOriginIsolated !== 'undefined' && crossOriginIsolated === true &&
+                      typeof SharedArrayBuffer === 'function';
+    Huemix.helperPieces = 0;  // pieces of pictures drawn by the worker's helper threads
     var startWorker = function() {
       try {
-        worker = new Worker(scriptUrl);
+        worker = new Worker(Huemix.threaded ? scriptUrl.replace(/huemix\.js$/, 'huemix-mt.js') : scriptUrl);
       } catch (e) {
         console.log('Huemix: no worker, every picture is drawn on the page: ' + e);
         return 0;
@@ -192,6 +199,7 @@ if (typeof document === 'undefined') {
       worker.onmessage = function(e) {
         var d = e.data;
         if (d.ok) {
+          Huemix.helperPieces = d.helperPieces;
           HEAPU8.set(new Uint8Array(d.bytes), _WebCanvas());
           _WebPictureDrawn(d.state, d.mode);
         } else {

@@ -17,6 +17,7 @@ const {readPng} = require('./png.js');
 const [site, render, out] = process.argv.slice(2);
 const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
 const W = 640, H = 400, SEED = 0x5EED1234;
+const ISOLATION = {'Cross-Origin-Opener-Policy': 'same-origin', 'Cross-Origin-Embedder-Policy': 'require-corp'};
 const PALETTES = ['amiga', 'fire', 'pastel', 'neon', 'ocean', 'forest', 'sunset', 'cga', 'amiga', 'fire'];
 let failed = 0;
 
@@ -39,12 +40,18 @@ function reference(args) {
 }
 
 async function main() {
+  // The site as a plain static host serves it, and under /isolated/ with the headers
+  // that make the page cross-origin isolated (scripts/web.sh --isolated).
   const server = http.createServer((req, res) => {
-    const name = path.join(site, path.normalize(new URL(req.url, 'http://x').pathname === '/' ? '/index.html'
-                                                : new URL(req.url, 'http://x').pathname));
+    let url = new URL(req.url, 'http://x').pathname;
+    const isolated = url.startsWith('/isolated/');
+    if (isolated) url = url.slice('/isolated'.length);
+    const name = path.join(site, path.normalize(url === '/' ? '/index.html' : url));
     fs.readFile(name, (err, data) => {
       if (err) { res.writeHead(404); res.end(); return; }
-      res.writeHead(200, {'Content-Type': TYPES[path.extname(name)] || 'application/octet-stream'});
+      const headers = {'Content-Type': TYPES[path.extname(name)] || 'application/octet-stream'};
+      if (isolated) Object.assign(headers, ISOLATION);
+      res.writeHead(200, headers);
       res.end(data);
     });
   }).listen(0, '127.0.0.1');
@@ -60,8 +67,9 @@ async function main() {
   const problems = [];
   const warnings = [];
 
-  // A page whose screen and window are w x h CSS pixels at this pixel ratio.
-  async function open(query, w = W, h = H, ratio = 1) {
+  // A page whose screen and window are w x h CSS pixels at this pixel ratio, and
+  // whose browser reports this many logical processors (0: the machine's).
+  async function open(query, w = W, h = H, ratio = 1, processors = 0) {
     const page = await browser.newPage();
     page.on('console', m => {
       if (m.type() === 'error') problems.push('console error: ' + m.text());
@@ -73,6 +81,7 @@ async function main() {
     page.cdp = await page.createCDPSession();
     await page.cdp.send('Emulation.setDeviceMetricsOverride', {width: w, height: h, deviceScaleFactor: ratio,
       mobile: false, screenWidth: w, screenHeight: h});
+    if (processors) await page.cdp.send('Emulation.setHardwareConcurrencyOverride', {hardwareConcurrency: processors});
     await page.goto(`${origin}/${query}`);
     await page.waitForFunction('Huemix.started && !Huemix.busy()', {timeout: 60000});
     return page;
@@ -81,7 +90,7 @@ async function main() {
   const picture = page => page.evaluate(() => ({indices: Array.from(Huemix.indices()),
     palette: Array.from(Huemix.palette()), mode: Huemix.mode(), zoom: Huemix.zoomFrames()}));
 
-  const files = ['index.html', 'huemix.js', 'huemix.wasm'];
+  const files = ['index.html', 'huemix.js', 'huemix.wasm', 'huemix-mt.js', 'huemix-mt.wasm', 'huemix-mt.worker.js'];
   const bytes = files.reduce((sum, f) => sum + fs.statSync(path.join(site, f)).size, 0);
   check(bytes <= 400 * 1024, `the site is ${files.join(', ')}: ${bytes} bytes, at most 400 KB`);
 
@@ -91,6 +100,7 @@ async function main() {
     if (mode === 0) {
       const paths = await page.evaluate(() => Huemix.kernels());
       check(paths.every(p => p === 'sse2'), `every vector path is the 128-bit one: ${paths}`);
+      check(!await page.evaluate(() => Huemix.threaded), 'from a plain host the worker draws on one thread');
     }
     const got = await picture(page);
     const want = reference(['--seed', String(SEED), '--mode', String(mode), '--palette', PALETTES[mode],
@@ -98,6 +108,26 @@ async function main() {
     check(got.mode === mode && sameBytes(got.indices, want.indices) && sameBytes(got.palette, want.palette),
           `mode ${mode}: indices and palette equal huemix-render's`);
     await page.screenshot({path: path.join(out, `mode-${mode}.png`), clip: {x: 0, y: 0, width: W, height: H}});
+    await page.close();
+  }
+
+  // ---- cross-origin isolated: the worker draws with WebAssembly threads, the same
+  // pictures. Four processors reported, so that there are helpers on any machine; the
+  // modes that hand their rows to the drawing threads. The helpers wake while the
+  // worker's first picture is drawn: in the slow modes they surely take part ----
+  for (const mode of [1, 2, 5, 8, 9]) {
+    const page = await open(`isolated/?mode=${mode}&seed=${SEED}&palette=${PALETTES[mode]}&paused=1`,
+                            W, H, 1, 4);
+    const got = await picture(page);
+    const want = reference(['--seed', String(SEED), '--mode', String(mode), '--palette', PALETTES[mode],
+                            '--zoom-frames', String(got.zoom)]);
+    const threads = await page.evaluate(() => ({isolated: crossOriginIsolated, threaded: Huemix.threaded,
+                                                 helperPieces: Huemix.helperPieces}));
+    const slow = mode === 5 || mode === 9;
+    check(threads.isolated && threads.threaded && (threads.helperPieces > 0 || !slow) && got.mode === mode &&
+          sameBytes(got.indices, want.indices) && sameBytes(got.palette, want.palette),
+          `isolated, mode ${mode} drawn ${slow ? 'on several threads ' : ''}equals huemix-render's: ` +
+          JSON.stringify(threads));
     await page.close();
   }
 
