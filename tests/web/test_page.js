@@ -39,6 +39,21 @@ function reference(args) {
   return {indices: png.pixels, palette};
 }
 
+// The processor time the page's main thread spent in each long task [start, duration]
+// (ms on the page's clock), from a trace of the page: the tasks are matched by their
+// start and length; one that cannot be matched counts as all work.
+function processorTimes(trace, longTasks, watchStart) {
+  const events = trace.traceEvents;
+  const mark = events.find(e => e.name === 'huemix-watch');
+  if (!mark) return longTasks.map(([, duration]) => duration);
+  const tasks = events.filter(e => e.name === 'RunTask' && e.ph === 'X' && e.pid === mark.pid && e.tid === mark.tid);
+  return longTasks.map(([start, duration]) => {
+    const at = mark.ts + (start - watchStart) * 1000;  // microseconds on the trace's clock
+    const task = tasks.find(t => Math.abs(t.ts - at) < 3000 && Math.abs(t.dur / 1000 - duration) < 3);
+    return task && task.tdur !== undefined ? task.tdur / 1000 : duration;
+  });
+}
+
 async function main() {
   // The site as a plain static host serves it, and under /isolated/ with the headers
   // that make the page cross-origin isolated (scripts/web.sh --isolated).
@@ -261,24 +276,35 @@ async function main() {
         await page.evaluate(() => Huemix.link()) === url, `the link reproduces the picture: ${url}`);
   await page.close();
 
-  // ---- no long task while every mode draws, a key pressed meanwhile is kept. At
-  // 1280 x 720: the canvas is drawn in software here, on a machine shared with builds.
-  page = await open('?seed=3', 1280, 720);
-  await page.evaluate(() => {
-    window.longTasks = [];
-    new PerformanceObserver(list => window.longTasks.push(...list.getEntries().map(e => e.duration)))
-      .observe({type: 'longtask'});
-  });
-  for (const key of ['Digit1', 'Digit2', 'Digit3', 'Digit4', 'Digit5', 'Digit6', 'Digit7', 'Digit8', 'Digit9']) {
-    await page.keyboard.press(key);
-    if (key === 'Digit9') await page.keyboard.press('Digit4');  // while the Buddhabrot draws
-    await settle(page);
-    await sleep(key === 'Digit8' ? 600 : 50);  // a few zoom frames
+  // ---- no long task while every mode draws, a key pressed meanwhile is kept, at
+  // 1920 x 1080, from a plain host and isolated (every processor drawing). The Long
+  // Tasks API counts a task's time on the clock: on a machine busy with other work, a
+  // task of a few milliseconds can wait longer than 50 ms for a processor between its
+  // slices. A trace of the page's main thread tells the two apart: a long task fails
+  // the check when the thread itself worked more than 50 ms in it ----
+  for (const where of ['', 'isolated/']) {
+    page = await open(`${where}?seed=3`, 1920, 1080);
+    await page.tracing.start({categories: ['disabled-by-default-devtools.timeline', 'blink.user_timing']});
+    const watchStart = await page.evaluate(() => {
+      window.longTasks = [];
+      new PerformanceObserver(list => window.longTasks.push(...list.getEntries().map(e => [e.startTime, e.duration])))
+        .observe({type: 'longtask'});
+      performance.mark('huemix-watch');
+      return performance.getEntriesByName('huemix-watch')[0].startTime;
+    });
+    for (const key of ['Digit1', 'Digit2', 'Digit3', 'Digit4', 'Digit5', 'Digit6', 'Digit7', 'Digit8', 'Digit9']) {
+      await page.keyboard.press(key);
+      if (key === 'Digit9') await page.keyboard.press('Digit4');  // while the Buddhabrot draws
+      await settle(page);
+      await sleep(key === 'Digit8' ? 600 : 50);  // a few zoom frames
+    }
+    const longTasks = await page.evaluate(() => window.longTasks);
+    const worked = processorTimes(JSON.parse(Buffer.from(await page.tracing.stop()).toString()), longTasks, watchStart);
+    check(worked.every(ms => ms <= 50), `${where ? 'isolated: ' : ''}no task over 50 ms on the page while every ` +
+          `mode draws: ${longTasks.map(([, d], i) => `${d.toFixed(0)} ms (${worked[i].toFixed(1)} ms working)`)}`);
+    check(await page.evaluate(() => Huemix.mode()) === 4, 'the key pressed while a picture was drawn is kept');
+    await page.close();
   }
-  const longTasks = await page.evaluate(() => window.longTasks);
-  check(longTasks.length === 0, `no task over 50 ms on the page while every mode draws: ${longTasks}`);
-  check(await page.evaluate(() => Huemix.mode()) === 4, 'the key pressed while a picture was drawn is kept');
-  await page.close();
 
   check(problems.length === 0, 'no console error, page error or foreign request' +
         (problems.length ? ': ' + problems.join('; ') : ''));
