@@ -18,7 +18,9 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
         postMessage({ok: false, mode: job.mode});
         continue;
       }
-      var bytes = HEAPU8.slice(p, p + _WebCanvasWidth() * _WebCanvasHeight());
+      // Through the memory as it is now: in the module with threads another thread may
+      // have grown it, which leaves HEAPU8 on the old buffer.
+      var bytes = new Uint8Array(wasmMemory.buffer).slice(p, p + _WebCanvasWidth() * _WebCanvasHeight());
       postMessage({ok: true, bytes: bytes.buffer, state: _WebRandomState() >>> 0, mode: _WebCurrentMode(),
                    helperPieces: _WebHelperPieces()}, [bytes.buffer]);
     }
