@@ -180,11 +180,16 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
     };
 
     // ---- the worker ----
+    var jobs = [];  // sent to the worker and not answered yet
+    var send = function(job) {
+      jobs.push(job);
+      worker.postMessage(job);
+    };
     Huemix.drawInWorker = function(width, height, mode, randomState) {
-      worker.postMessage({width: width, height: height, mode: mode, state: randomState >>> 0});
+      send({width: width, height: height, mode: mode, state: randomState >>> 0});
     };
     Huemix.zoomInWorker = function(randomState) {
-      worker.postMessage({zoom: true, mode: 8, state: randomState >>> 0});
+      send({zoom: true, mode: 8, state: randomState >>> 0});
     };
     // Where the page is cross-origin isolated the worker takes the module with
     // WebAssembly threads, whose memory is shared; anywhere else the page's own.
@@ -198,8 +203,11 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
         console.log('Huemix: no worker, every picture is drawn on the page: ' + e);
         return 0;
       }
+      var answered = false;
       worker.onmessage = function(e) {
         var d = e.data;
+        answered = true;
+        jobs.shift();
         if (d.ok) {
           Huemix.helperPieces = d.helperPieces;
           HEAPU8.set(new Uint8Array(d.bytes), _WebCanvas());
@@ -211,7 +219,19 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
       };
       worker.onerror = function(e) {
         e.preventDefault();
+        if (Huemix.threaded && !answered) {
+          // The module with threads could not start here: the one without takes its
+          // jobs over, so the page keeps its worker.
+          console.log('Huemix: no drawing threads, one thread draws: ' + e.message);
+          worker.terminate();
+          Huemix.threaded = false;
+          if (startWorker()) {
+            jobs.forEach(function(job) { worker.postMessage(job); });
+            return;
+          }
+        }
         console.log('Huemix: the worker failed, pictures are drawn on the page: ' + e.message);
+        jobs = [];
         _WebSetWorker(0);
         if (_WebPending()) _WebDrawHere(HEAP32[_WebLinkValues() >> 2]);
         drainQueue();

@@ -56,14 +56,17 @@ function processorTimes(trace, longTasks, watchStart) {
 
 async function main() {
   // The site as a plain static host serves it, and under /isolated/ with the headers
-  // that make the page cross-origin isolated (scripts/web.sh --isolated).
+  // that make the page cross-origin isolated (scripts/web.sh --isolated); under
+  // /isolated-broken/ too, but with a threaded module that fails as it starts.
   const server = http.createServer((req, res) => {
     let url = new URL(req.url, 'http://x').pathname;
-    const isolated = url.startsWith('/isolated/');
-    if (isolated) url = url.slice('/isolated'.length);
+    const prefix = (/^\/isolated(-broken)?\//.exec(url) || [''])[0];
+    const isolated = prefix !== '';
+    url = url.slice(Math.max(prefix.length - 1, 0));
     const name = path.join(site, path.normalize(url === '/' ? '/index.html' : url));
     fs.readFile(name, (err, data) => {
       if (err) { res.writeHead(404); res.end(); return; }
+      if (prefix === '/isolated-broken/' && url === '/huemix-mt.js') data = 'throw new Error("no threads here");';
       const headers = {'Content-Type': TYPES[path.extname(name)] || 'application/octet-stream'};
       if (isolated) Object.assign(headers, ISOLATION);
       res.writeHead(200, headers);
@@ -144,6 +147,16 @@ async function main() {
           sameBytes(got.indices, want.indices) && sameBytes(got.palette, want.palette),
           `isolated, mode ${mode} drawn ${slow ? 'on several threads ' : ''}equals huemix-render's: ` +
           JSON.stringify(threads));
+    await page.close();
+  }
+
+  // ---- where the threaded module cannot start, the worker without threads draws ----
+  {
+    const page = await open(`isolated-broken/?mode=5&seed=${SEED}&palette=${PALETTES[5]}&paused=1`);
+    const got = await picture(page);
+    const want = reference(['--seed', String(SEED), '--mode', '5', '--palette', PALETTES[5]]);
+    check(!await page.evaluate(() => Huemix.threaded) && sameBytes(got.indices, want.indices),
+          'a threaded module that fails to start gives way to the one without threads');
     await page.close();
   }
 
