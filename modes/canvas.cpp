@@ -5,6 +5,7 @@
 
 #include "app/art_state.h"
 #include "app/memory.h"
+#include "modes/vector_kernel.h"
 
 ScaleValues ComputeScales(int32_t width, int32_t height) {
     ScaleValues s;
@@ -57,13 +58,49 @@ void ReleaseModeScratch() {
     art.orbitCapacity = 0;
 }
 
+namespace {
+// n bytes of one value from p: spans of up to 32 with two or four overlapping stores
+// and no loop, since a call of memset costs more than the filling itself there (in
+// WebAssembly above all).
+HUEMIX_ALWAYS_INLINE void FillBytes(uint8_t* p, size_t n, uint8_t value) {
+    const uint64_t eight = 0x0101010101010101ull * value;
+    if (n > 32) {
+        std::memset(p, value, n);
+    } else if (n >= 16) {
+        std::memcpy(p, &eight, 8);
+        std::memcpy(p + 8, &eight, 8);
+        std::memcpy(p + n - 16, &eight, 8);
+        std::memcpy(p + n - 8, &eight, 8);
+    } else if (n >= 8) {
+        std::memcpy(p, &eight, 8);
+        std::memcpy(p + n - 8, &eight, 8);
+    } else if (n >= 4) {
+        const uint32_t four = static_cast<uint32_t>(eight);
+        std::memcpy(p, &four, 4);
+        std::memcpy(p + n - 4, &four, 4);
+    } else if (n > 0) {
+        p[0] = value;
+        p[n / 2] = value;
+        p[n - 1] = value;
+    }
+}
+}  // namespace
+
 void FillSpan(int x0, int x1, int y, int colour) {
-    if (y < 0 || y >= art.canvasHeight) return;
+    FillRect(x0, y, x1, y, colour);
+}
+
+void FillRect(int x0, int y0, int x1, int y1, int colour) {
     int lo = x0 < x1 ? x0 : x1;
     int hi = x0 < x1 ? x1 : x0;
     if (lo < 0) lo = 0;
     if (hi >= art.canvasWidth) hi = art.canvasWidth - 1;
-    if (lo > hi) return;
-    std::memset(art.canvas + static_cast<size_t>(y) * art.canvasWidth + lo,
-                static_cast<uint8_t>(colour), static_cast<size_t>(hi - lo + 1));
+    if (y0 < 0) y0 = 0;
+    if (y1 >= art.canvasHeight) y1 = art.canvasHeight - 1;
+    if (lo > hi || y0 > y1) return;
+    // Read once: the stores below could alias art's fields as far as the compiler knows.
+    const size_t width = static_cast<size_t>(art.canvasWidth);
+    const size_t n = static_cast<size_t>(hi - lo + 1);
+    uint8_t* row = art.canvas + static_cast<size_t>(y0) * width + lo;
+    for (int y = y0; y <= y1; ++y, row += width) FillBytes(row, n, static_cast<uint8_t>(colour));
 }

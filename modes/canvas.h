@@ -32,3 +32,7 @@ void ReleaseModeScratch();
 
 // Fills pixels min(x0,x1)..max(x0,x1) of row y with colour, clipped to the Canvas.
 void FillSpan(int x0, int x1, int y, int colour);
+
+// Fills rows y0..y1 (none when y0 > y1) of pixels min(x0,x1)..max(x0,x1) with colour,
+// clipped to the Canvas.
+void FillRect(int x0, int y0, int x1, int y1, int colour);

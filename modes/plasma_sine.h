@@ -1,4 +1,4 @@
-// A vector sine good to about 1e-15 for arguments 0..kPlasmaSineLimit, written once for
+// A vector sine good to better than 1e-13 for arguments 0..kPlasmaSineLimit, written once for
 // vectors of any width (GCC vector extensions) and compiled into each code path. It
 // only decides pixels whose index a tiny change of the sum could not move; the picture
 // itself always follows the C library's sines.
@@ -10,6 +10,9 @@
 #if HUEMIX_VECTOR_KERNELS
 // Declares the processor's vector builtins, used below.
 #include <immintrin.h>
+#if defined(__wasm_simd128__)
+#include <wasm_simd128.h>
+#endif
 
 // Vector arguments and results change the calling convention; these functions are
 // always inlined into one code path, so no call ever passes one.

@@ -40,8 +40,8 @@ void DrawSnake(int steps, int smallestSide, int sideRange) {
     const int maxY = h - side;
 
     for (int i = 0; i < steps; ++i) {
-        // Only the first stamp can reach past the right or bottom edge; FillSpan clips.
-        for (int row = y; row < y + side; ++row) FillSpan(x, x + side - 1, row, colour);
+        // Only the first stamp can reach past the right or bottom edge; FillRect clips.
+        FillRect(x, y, x + side - 1, y + side - 1, colour);
 
         x += dx;
         y += dy;

@@ -22,8 +22,10 @@ constexpr int kLayerCount = 3;
 constexpr double kLayerShrink = 0.7;
 
 // Integer line with both ends included; pixels off the Canvas are skipped, the walk
-// goes on.
-void DrawThread(int x0, int y0, int x1, int y1, uint8_t colour) {
+// goes on. The walk never leaves the box of its two ends, so with both ends on the
+// Canvas no pixel needs the test.
+template <bool kClipped>
+void WalkThread(int x0, int y0, int x1, int y1, uint8_t colour) {
     const int w = art.canvasWidth;
     const int h = art.canvasHeight;
     const int dx = x1 > x0 ? x1 - x0 : x0 - x1;
@@ -34,7 +36,7 @@ void DrawThread(int x0, int y0, int x1, int y1, uint8_t colour) {
     int x = x0;
     int y = y0;
     for (;;) {
-        if (x >= 0 && x < w && y >= 0 && y < h) art.canvas[static_cast<size_t>(y) * w + x] = colour;
+        if (!kClipped || (x >= 0 && x < w && y >= 0 && y < h)) art.canvas[static_cast<size_t>(y) * w + x] = colour;
         if (x == x1 && y == y1) break;
         const int e2 = 2 * err;
         if (e2 >= dy) {
@@ -45,6 +47,15 @@ void DrawThread(int x0, int y0, int x1, int y1, uint8_t colour) {
             err += dx;
             y += sy;
         }
+    }
+}
+
+void DrawThread(int x0, int y0, int x1, int y1, uint8_t colour) {
+    const auto inside = [](int x, int y) { return x >= 0 && x < art.canvasWidth && y >= 0 && y < art.canvasHeight; };
+    if (inside(x0, y0) && inside(x1, y1)) {
+        WalkThread<false>(x0, y0, x1, y1, colour);
+    } else {
+        WalkThread<true>(x0, y0, x1, y1, colour);
     }
 }
 }  // namespace

@@ -39,6 +39,7 @@ struct Call {
 Call call;
 std::atomic<uint64_t> claim{0};
 std::atomic<int> finished{0};  // pieces done in the current call
+std::atomic<long> helperPieces{0};
 
 uint64_t PackClaim(uint32_t number, int helpers, int pieces, int next) {
     return (static_cast<uint64_t>(number & 0xFFFFFFu) << 40) | (static_cast<uint64_t>(helpers) << 32) |
@@ -103,6 +104,7 @@ void DoPieces(uint32_t number, int thread) {
         const int from = piece * call.grain;
         const int to = call.count - from > call.grain ? from + call.grain : call.count;
         call.rows(call.context, from, to, thread);
+        if (thread > 0) helperPieces.fetch_add(1, std::memory_order_relaxed);
         if (finished.fetch_add(1, std::memory_order_seq_cst) + 1 == pieces &&
             callerSleeping.load(std::memory_order_seq_cst)) {
             std::lock_guard<std::mutex> lock(rest->mutex);
@@ -154,6 +156,8 @@ int LogicalProcessorCount() {
     }();
     return count;
 }
+
+long HelperPieceCount() { return helperPieces.load(std::memory_order_relaxed); }
 
 int DrawingThreadCount() {
     const int wanted = WantedThreads();

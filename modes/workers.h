@@ -30,6 +30,10 @@ constexpr int kMaxDrawingThreads = 64;
 // The processor's logical count (at least 1).
 int LogicalProcessorCount();
 
+// Pieces done by the helpers (threads 1 and up) since the program started: above 0
+// once more than one thread has drawn.
+long HelperPieceCount();
+
 // Test switch: from the nth helper start on (1 = the next one) the system is taken to
 // refuse to start a thread, as when it runs out of them; 0 switches it off.
 void RefuseHelperStarts(int nth);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the browser version into build/web (or $1): index.html, huemix.js and
-# huemix.wasm, compiled by Debian's Emscripten. Sourced helpers: huemix_build_web DIR.
+# huemix.wasm, and the drawing worker's module with threads (huemix-mt.js, .wasm and
+# .worker.js), compiled by Debian's Emscripten. Sourced helpers: huemix_build_web DIR.
 huemix_build_web() {
     local dir="${1:-build/web}"
     # Debian's emscripten finds its acorn through Node's module path.

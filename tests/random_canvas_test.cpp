@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/memory.h"
 #include "modes/canvas.h"
@@ -106,5 +108,31 @@ TEST(Canvas, FillSpanClipsAndAcceptsEitherOrder) {
     FillSpan(-5, 1000, 199, 200);
     for (int x = 0; x < 320; ++x) EXPECT_EQ(art.canvas[199 * 320 + x], 200);
     EXPECT_EQ(art.canvas[198 * 320 + 319], 0);
+    ReleaseTestState();
+}
+
+TEST(Canvas, FillRectFillsExactlyItsClippedPixelsForEverySpanLength) {
+    UseCanvas(320, 200);
+    // Every length from 1 to 70 (the short ones are filled by overlapping stores), at
+    // each offset within a word, and rectangles reaching past each edge.
+    struct Rect {
+        int x0, y0, x1, y1;
+    };
+    std::vector<Rect> rects;
+    for (int n = 1; n <= 70; ++n) rects.push_back({7 + n % 8, n, 7 + n % 8 + n - 1, n + 2});
+    for (Rect r : {Rect{-9, -9, 4, 4}, Rect{300, 190, 330, 210}, Rect{-1, 50, 320, 50}, Rect{5, 60, -3, 61},
+                   Rect{0, 199, 319, 199}, Rect{10, 5, 20, 4}}) {
+        rects.push_back(r);
+    }
+    for (const Rect& r : rects) {
+        std::vector<uint8_t> expected = CanvasCopy();
+        for (int y = r.y0; y <= r.y1; ++y) {
+            for (int x = std::min(r.x0, r.x1); x <= std::max(r.x0, r.x1); ++x) {
+                if (x >= 0 && x < 320 && y >= 0 && y < 200) expected[y * 320 + x] = static_cast<uint8_t>(r.y0 + 3);
+            }
+        }
+        FillRect(r.x0, r.y0, r.x1, r.y1, r.y0 + 3);
+        ASSERT_EQ(CanvasCopy(), expected) << r.x0 << "," << r.y0 << " to " << r.x1 << "," << r.y1;
+    }
     ReleaseTestState();
 }

@@ -227,3 +227,15 @@ TEST(Voronoi, TiesGoToTheLowestNumberedSeed) {
     check({{332, 9, 3}, {0, 9, 4}, {166, 9, 5}, {100, 9, 6}}, "one row");
     ReleaseTestState();
 }
+
+TEST(Voronoi, FarRingsOnBothSidesOfTheWideCanvasLimit) {
+    // Seeds at the left end only, so the right end's pixels lie almost the width away:
+    // ring values near 60,000 where width plus height is 100,000, the most the loop in
+    // doubles and 32-bit products takes; one column more takes the 64-bit loop.
+    for (int w : {99800, 99801}) {
+        UseCanvas(w, 200);
+        const std::vector<Seed> seeds = {{0, 0, 255}, {3, 199, 254}, {5, 100, 128}, {2, 100, 1}};
+        EXPECT_EQ(FastPicture(seeds), PlainPicture(seeds, w, 200)) << w;
+    }
+    ReleaseTestState();
+}

@@ -1,6 +1,6 @@
 // Included before every file of the browser build. Emscripten's C++ library is older
-// than the core: std::atomic_ref is missing, and the core uses its fetch_add only.
-// The page draws on one thread, so a plain atomic add over the builtin does.
+// than the core: std::atomic_ref is missing, and the core uses its fetch_add only:
+// the compiler's atomic add, a real one in the module with threads.
 #pragma once
 #include <atomic>
 

@@ -4,7 +4,9 @@
 // pictures so that the page keeps cycling colours meanwhile.
 var Huemix = {};
 
-if (typeof document === 'undefined') {
+if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
+  // A drawing thread of the threaded module: Emscripten's worker runs it.
+} else if (typeof document === 'undefined') {
   // ---- the worker: one picture per message, from a random state ----
   var drawQueue = [];
   var drawReady = false;
@@ -16,9 +18,11 @@ if (typeof document === 'undefined') {
         postMessage({ok: false, mode: job.mode});
         continue;
       }
-      var bytes = HEAPU8.slice(p, p + _WebCanvasWidth() * _WebCanvasHeight());
-      postMessage({ok: true, bytes: bytes.buffer, state: _WebRandomState() >>> 0, mode: _WebCurrentMode()},
-                  [bytes.buffer]);
+      // Through the memory as it is now: in the module with threads another thread may
+      // have grown it, which leaves HEAPU8 on the old buffer.
+      var bytes = new Uint8Array(wasmMemory.buffer).slice(p, p + _WebCanvasWidth() * _WebCanvasHeight());
+      postMessage({ok: true, bytes: bytes.buffer, state: _WebRandomState() >>> 0, mode: _WebCurrentMode(),
+                   helperPieces: _WebHelperPieces()}, [bytes.buffer]);
     }
   };
   self.onmessage = function(e) { drawQueue.push(e.data); drawAll(); };
@@ -176,22 +180,36 @@ if (typeof document === 'undefined') {
     };
 
     // ---- the worker ----
+    var jobs = [];  // sent to the worker and not answered yet
+    var send = function(job) {
+      jobs.push(job);
+      worker.postMessage(job);
+    };
     Huemix.drawInWorker = function(width, height, mode, randomState) {
-      worker.postMessage({width: width, height: height, mode: mode, state: randomState >>> 0});
+      send({width: width, height: height, mode: mode, state: randomState >>> 0});
     };
     Huemix.zoomInWorker = function(randomState) {
-      worker.postMessage({zoom: true, mode: 8, state: randomState >>> 0});
+      send({zoom: true, mode: 8, state: randomState >>> 0});
     };
+    // Where the page is cross-origin isolated the worker takes the module with
+    // WebAssembly threads, whose memory is shared; anywhere else the page's own.
+    Huemix.threaded = typeof crossOriginIsolated !== 'undefined' && crossOriginIsolated === true &&
+                      typeof SharedArrayBuffer === 'function';
+    Huemix.helperPieces = 0;  // pieces of pictures drawn by the worker's helper threads
     var startWorker = function() {
       try {
-        worker = new Worker(scriptUrl);
+        worker = new Worker(Huemix.threaded ? scriptUrl.replace(/huemix\.js$/, 'huemix-mt.js') : scriptUrl);
       } catch (e) {
         console.log('Huemix: no worker, every picture is drawn on the page: ' + e);
         return 0;
       }
+      var answered = false;
       worker.onmessage = function(e) {
         var d = e.data;
+        answered = true;
+        jobs.shift();
         if (d.ok) {
+          Huemix.helperPieces = d.helperPieces;
           HEAPU8.set(new Uint8Array(d.bytes), _WebCanvas());
           _WebPictureDrawn(d.state, d.mode);
         } else {
@@ -201,7 +219,19 @@ if (typeof document === 'undefined') {
       };
       worker.onerror = function(e) {
         e.preventDefault();
+        if (Huemix.threaded && !answered) {
+          // The module with threads could not start here: the one without takes its
+          // jobs over, so the page keeps its worker.
+          console.log('Huemix: no drawing threads, one thread draws: ' + e.message);
+          worker.terminate();
+          Huemix.threaded = false;
+          if (startWorker()) {
+            jobs.forEach(function(job) { worker.postMessage(job); });
+            return;
+          }
+        }
         console.log('Huemix: the worker failed, pictures are drawn on the page: ' + e.message);
+        jobs = [];
         _WebSetWorker(0);
         if (_WebPending()) _WebDrawHere(HEAP32[_WebLinkValues() >> 2]);
         drainQueue();

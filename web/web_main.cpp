@@ -184,36 +184,10 @@ EMSCRIPTEN_KEEPALIVE void WebDrawHere(int mode) {
     Refresh();
 }
 
-// ---- in the worker: one picture from a random state ----
-EMSCRIPTEN_KEEPALIVE uint8_t* WebWorkerDraw(int width, int height, int mode, uint32_t state) {
-    art.drawingThreads = 1;
-    if (art.canvasWidth != width || art.canvasHeight != height || !art.canvas) {
-        ReleaseCanvas();
-        if (AllocateCanvas(width, height) != 0) return nullptr;
-    }
-    const long failedBefore = ArtFailedAllocationCount();
-    art.randomState = state;
-    SelectMode(mode);
-    return ArtFailedAllocationCount() == failedBefore ? art.canvas : nullptr;
-}
-
-// ... and the zoom's next frame, when the zoom is the picture there.
-EMSCRIPTEN_KEEPALIVE uint8_t* WebWorkerZoomFrame(uint32_t state) {
-    art.randomState = state;
-    if (!art.canvas || art.currentMode != kZoomModeNumber) return nullptr;
-    const long failedBefore = ArtFailedAllocationCount();
-    DrawMandelbrotZoom();
-    return ArtFailedAllocationCount() == failedBefore ? art.canvas : nullptr;
-}
-
 // ---- what the page reads: its link, its tests ----
 EMSCRIPTEN_KEEPALIVE uint8_t* WebCanvas() { return art.canvas; }
 EMSCRIPTEN_KEEPALIVE uint32_t* WebPalette() { return art.palette; }
 EMSCRIPTEN_KEEPALIVE uint32_t* WebFramePixels() { return art.dibPixels; }
-EMSCRIPTEN_KEEPALIVE int WebCanvasWidth() { return art.canvasWidth; }
-EMSCRIPTEN_KEEPALIVE int WebCanvasHeight() { return art.canvasHeight; }
-EMSCRIPTEN_KEEPALIVE uint32_t WebRandomState() { return art.randomState; }
-EMSCRIPTEN_KEEPALIVE int WebCurrentMode() { return art.currentMode; }
 EMSCRIPTEN_KEEPALIVE int WebHelpShown() { return art.helpShown; }
 EMSCRIPTEN_KEEPALIVE int WebPending() { return web.drawPending; }
 EMSCRIPTEN_KEEPALIVE int WebZoomFrames() { return web.zoomFrames; }
