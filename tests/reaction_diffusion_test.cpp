@@ -269,7 +269,7 @@ TEST(ReactionDiffusion, EveryRouteOfTheRowLoopsIsExactAndMeetsNoSubnormal) {
 #endif
                 for (int r = 1; r < gh - 1; ++r) {
                     const size_t b = static_cast<size_t>(r) * gw;
-                    loops[loop](&u[b - gw], &u[b], &u[b + gw], &v[b - gw], &v[b], &v[b + gw], &nu[b], &nv[b], gw, feed, fk);
+                    loops[loop](&u[b - gw], &u[b], &u[b + gw], &v[b - gw], &v[b], &v[b + gw], &nu[b], &nv[b], gw, feed, fk, nullptr);
                 }
                 const std::string where = "kind " + std::to_string(kind) + " fill " + std::to_string(fill) +
                                           " loop " + std::to_string(loop);
