@@ -8,6 +8,7 @@
 #include "app/art_state.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
+#include "modes/thread_walk.h"
 
 namespace {
 constexpr double kRadiusOfMinSide = 0.45;
@@ -21,11 +22,9 @@ constexpr int kLayerColourStep = 80;
 constexpr int kLayerCount = 3;
 constexpr double kLayerShrink = 0.7;
 
-// Integer line with both ends included; pixels off the Canvas are skipped, the walk
-// goes on. The walk never leaves the box of its two ends, so with both ends on the
-// Canvas no pixel needs the test.
-template <bool kClipped>
-void WalkThread(int x0, int y0, int x1, int y1, uint8_t colour) {
+// Integer line with both ends included, for threads with an end off the Canvas: pixels
+// off it are skipped, the walk goes on.
+void WalkClippedThread(int x0, int y0, int x1, int y1, uint8_t colour) {
     const int w = art.canvasWidth;
     const int h = art.canvasHeight;
     const int dx = x1 > x0 ? x1 - x0 : x0 - x1;
@@ -36,7 +35,7 @@ void WalkThread(int x0, int y0, int x1, int y1, uint8_t colour) {
     int x = x0;
     int y = y0;
     for (;;) {
-        if (!kClipped || (x >= 0 && x < w && y >= 0 && y < h)) art.canvas[static_cast<size_t>(y) * w + x] = colour;
+        if (x >= 0 && x < w && y >= 0 && y < h) art.canvas[static_cast<size_t>(y) * w + x] = colour;
         if (x == x1 && y == y1) break;
         const int e2 = 2 * err;
         if (e2 >= dy) {
@@ -53,9 +52,9 @@ void WalkThread(int x0, int y0, int x1, int y1, uint8_t colour) {
 void DrawThread(int x0, int y0, int x1, int y1, uint8_t colour) {
     const auto inside = [](int x, int y) { return x >= 0 && x < art.canvasWidth && y >= 0 && y < art.canvasHeight; };
     if (inside(x0, y0) && inside(x1, y1)) {
-        WalkThread<false>(x0, y0, x1, y1, colour);
+        WalkThreadOnCanvas(art.canvas, art.canvasWidth, x0, y0, x1, y1, colour);
     } else {
-        WalkThread<true>(x0, y0, x1, y1, colour);
+        WalkClippedThread(x0, y0, x1, y1, colour);
     }
 }
 }  // namespace
