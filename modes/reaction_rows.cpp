@@ -51,7 +51,7 @@ HUEMIX_ALWAYS_INLINE bool StepStretch(const Stencil& s, float* uo, float* vo, in
     // own: one loop holding every route made the compiler keep the fast route's
     // constants and pointers in memory, for the registers the others need.
     typename Lanes<kLanes>::U moved{};
-    auto note = [&moved](typename Lanes<kLanes>::U bits) {
+    auto note = [&](typename Lanes<kLanes>::U bits) {
         if constexpr (kCheck) moved |= bits;
     };
     int col = first;
