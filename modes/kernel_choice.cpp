@@ -44,8 +44,9 @@ VectorKernel MeasureFastestKernel(KernelTrial trial) {
     if (candidates <= 1 || !trial) return only;
     // Each sample is read on both the clock and the thread's processor time. The
     // latter leaves out the time the thread waited for a processor, which on a busy
-    // machine stretches some samples of a path or every one; the clock is taken when
-    // any reading of it is missing, so that the times compared are all of one kind.
+    // machine stretches some samples of a path or every one. Should any reading of the
+    // processor time be missing, the clock's times are compared instead, so that the
+    // times compared are all of one kind.
     double seconds[kKernelTrialRounds][kKernelCount];
     double used[kKernelTrialRounds][kKernelCount];
     bool haveUsed = true;
