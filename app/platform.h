@@ -8,6 +8,12 @@
 // the hint's timing.
 uint32_t PlatformTickCount();
 
+// The processor time the calling thread has used so far, in units of the platform's
+// choosing: only the difference of two readings on one thread means anything. Unlike
+// a clock it does not run while the thread waits for a processor. Negative where the
+// platform cannot tell.
+int64_t PlatformThreadTime();
+
 // Starts, or restarts with a new interval, the window timer with this id.
 void PlatformSetTimer(int id, int32_t intervalMs);
 

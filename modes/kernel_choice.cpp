@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "app/platform.h"
 #include "modes/buddhabrot_lanes.h"
 #include "modes/mandelbrot_zoom.h"
 #include "modes/plasma.h"
@@ -41,17 +42,29 @@ VectorKernel MeasureFastestKernel(KernelTrial trial) {
     }
     candidate[kKernelPlain] = false;
     if (candidates <= 1 || !trial) return only;
+    // Each sample is read on both the clock and the thread's processor time. The
+    // latter leaves out the time the thread waited for a processor, which on a busy
+    // machine stretches some samples of a path or every one. Should any reading of the
+    // processor time be missing, the clock's times are compared instead, so that the
+    // times compared are all of one kind.
     double seconds[kKernelTrialRounds][kKernelCount];
+    double used[kKernelTrialRounds][kKernelCount];
+    bool haveUsed = true;
     for (int round = 0; round < kKernelTrialRounds; ++round) {
         for (int k = 0; k < kKernelCount; ++k) {
             seconds[round][k] = -1.0;
+            used[round][k] = -1.0;
             if (!candidate[k]) continue;
+            const int64_t usedBefore = PlatformThreadTime();
             const Clock::time_point start = Clock::now();
             trial(static_cast<VectorKernel>(k));
             seconds[round][k] = std::chrono::duration<double>(Clock::now() - start).count();
+            const int64_t usedAfter = PlatformThreadTime();
+            if (usedBefore < 0 || usedAfter < usedBefore) haveUsed = false;
+            used[round][k] = static_cast<double>(usedAfter - usedBefore);
         }
     }
-    return FastestKernel(seconds);
+    return FastestKernel(haveUsed ? used : seconds);
 }
 
 KernelTrial KernelTrialFor(KernelUser user) {

@@ -23,7 +23,8 @@ constexpr double kKernelTieShare = 0.03;
 // path when there is no candidate.
 VectorKernel FastestKernel(const double seconds[kKernelTrialRounds][kKernelCount]);
 
-// Times the trial on every available vector path and gives FastestKernel of the times.
+// Times the trial on every available vector path and gives FastestKernel of the times:
+// the thread's processor time where the platform gives it, the clock otherwise.
 // A path that is the only candidate is not timed; the plain path is a candidate only
 // where no vector path exists.
 VectorKernel MeasureFastestKernel(KernelTrial trial);

@@ -7,6 +7,7 @@ FakePlatform fake;
 void ResetFakePlatform() { fake = FakePlatform{}; }
 
 uint32_t PlatformTickCount() { return fake.tick; }
+int64_t PlatformThreadTime() { return fake.threadTime; }
 void PlatformSetTimer(int id, int32_t intervalMs) { fake.timerCalls.push_back({id, intervalMs}); }
 void PlatformKillTimer(int id) { fake.timerCalls.push_back({id, -1}); }
 void PlatformPostQuit(int exitCode) {

@@ -11,6 +11,7 @@ struct FakeTimerCall {
 
 struct FakePlatform {
     uint32_t tick = 0;
+    int64_t threadTime = -1;  // what PlatformThreadTime reports; negative: no reading
     std::vector<FakeTimerCall> timerCalls;
     int invalidations = 0;
     int quitCalls = 0;

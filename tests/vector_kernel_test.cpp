@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "modes/kernel_choice.h"
 #include "modes/processor.h"
+#include "tests/fake_platform.h"
 
 TEST(VectorKernel, NamesReadBackAndForcingKeepsToAvailablePaths) {
     for (int k = 0; k < kKernelCount; ++k) {
@@ -57,6 +60,32 @@ TEST(VectorKernel, TheFastestPathIsChosenFromItsShortestTime) {
         {"no candidate", {{X, X, X, X}, {X, X, X, X}, {X, X, X, X}}, kKernelPlain},
     };
     for (const Case& c : cases) EXPECT_EQ(FastestKernel(c.seconds), c.chosen) << c.what;
+}
+
+namespace {
+VectorKernel waitingPath = kKernelPlain;
+
+// A trial in which one path waits long on the clock but uses the least processor time.
+void WaitingTrial(VectorKernel kernel) {
+    if (kernel == waitingPath) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (fake.threadTime >= 0) fake.threadTime += kernel == waitingPath ? 1 : 100;
+}
+}  // namespace
+
+TEST(VectorKernel, TrialsAreTimedByTheThreadsProcessorTimeWhenThereIsAReading) {
+    int paths = 0;
+    for (int k = kKernelSse2; k < kKernelCount; ++k) {
+        if (!KernelAvailable(static_cast<VectorKernel>(k))) continue;
+        ++paths;
+        waitingPath = static_cast<VectorKernel>(k);
+    }
+    if (paths < 2) GTEST_SKIP() << "a single vector path is taken untimed";
+    ResetFakePlatform();
+    fake.threadTime = 0;
+    EXPECT_EQ(MeasureFastestKernel(WaitingTrial), waitingPath);
+    fake.threadTime = -1;  // no reading: the clock, on which the waiting path is slowest
+    EXPECT_NE(MeasureFastestKernel(WaitingTrial), waitingPath);
+    ResetFakePlatform();
 }
 
 TEST(VectorKernel, EachModeTakesAMeasuredOrForcedPath) {

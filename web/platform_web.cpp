@@ -17,6 +17,9 @@ WebShell web;
 
 uint32_t PlatformTickCount() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
 
+// A page has no reading of a thread's processor time.
+int64_t PlatformThreadTime() { return -1; }
+
 void PlatformSetTimer(int id, int32_t intervalMs) {
     if (id < 1 || id >= kWebTimerSlots) return;
     web.timers[id] = {intervalMs > 0 ? intervalMs : 1, emscripten_get_now() + intervalMs, 1};
