@@ -73,8 +73,11 @@ HUEMIX_ALWAYS_INLINE bool StepStretch(const Stencil& s, float* uo, float* vo, in
 // A whole row: vectors from column 1 on, and a last vector ending at column gw - 2 that
 // may overlap the one before it (those cells are computed twice, to the same values).
 // A row narrower than one vector is computed in a padded copy, so that it too takes the
-// routes that never meet a subnormal.
-template <int kLanes>
+// routes that never meet a subnormal. With kKeep, stretches whose inputs all rested are
+// copied (see ReactionKeep); the 128- and 256-bit loops leave that out and record no
+// stretch as kept: with 16 vector registers, recording the stretches spilled so much that
+// rows in motion lost about a fifth on AVX2, more than the resting ones gained.
+template <int kLanes, bool kKeep>
 HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const float* us,
                                        const float* vn, const float* vc, const float* vs,
                                        float* uo, float* vo, int gw, float feed,
@@ -95,12 +98,13 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
     const Stencil s{un, uc, us, vn, vc, vs};
     const int stretches = ReactionStretches(gw);
     // A row with no stretch at rest around it, and none to look at, is one loop: cut
-    // into stretches, such rows measured several per cent slower.
+    // into stretches, such rows measured several per cent slower. Without kKeep, every
+    // row is.
     uint8_t anyKept = 0;
-    if (keep && !keep->checkAll) {
+    if (kKeep && keep && !keep->checkAll) {
         for (int g = 0; g < stretches; ++g) anyKept |= keep->north[g] | keep->centre[g] | keep->south[g];
     }
-    if (!keep || !(keep->checkAll || (anyKept & kReactionKept))) {
+    if (!kKeep || !keep || !(keep->checkAll || (anyKept & kReactionKept))) {
         StepStretch<kLanes, false>(s, uo, vo, 1, gw - 1, feed, feedPlusKill);
         if (keep) __builtin_memset(keep->out, 0, stretches);
         return;
@@ -131,7 +135,7 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
 void StepRowSse2(const float* un, const float* uc, const float* us, const float* vn,
                  const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
                  float feedPlusKill, const ReactionKeep* keep) {
-    StepRowLanes<4>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
+    StepRowLanes<4, false>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 #endif
 
@@ -141,21 +145,21 @@ HUEMIX_TARGET_AVX2 void StepRowAvx2(const float* un, const float* uc, const floa
                                     const float* vn, const float* vc, const float* vs, float* uo,
                                     float* vo, int gw, float feed, float feedPlusKill,
                                     const ReactionKeep* keep) {
-    StepRowLanes<8>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
+    StepRowLanes<8, false>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 
 HUEMIX_TARGET_AVX2 void StepRowWideOnAvx2(const float* un, const float* uc, const float* us,
                                           const float* vn, const float* vc, const float* vs,
                                           float* uo, float* vo, int gw, float feed,
                                           float feedPlusKill, const ReactionKeep* keep) {
-    StepRowLanes<16>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
+    StepRowLanes<16, true>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 
 HUEMIX_TARGET_AVX512 void StepRowAvx512(const float* un, const float* uc, const float* us,
                                         const float* vn, const float* vc, const float* vs,
                                         float* uo, float* vo, int gw, float feed,
                                         float feedPlusKill, const ReactionKeep* keep) {
-    StepRowLanes<16>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
+    StepRowLanes<16, true>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 #endif
 }  // namespace

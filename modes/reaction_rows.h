@@ -47,7 +47,8 @@ uint8_t* ReactionRingSummaries(uint8_t* summaries, int gw, int gh, int thread);
 
 // The interior cells (columns 1 to gw - 2) of one row from the rows north, at and south
 // of it, for U and V; the output rows never overlap the input rows. keep may be null:
-// every stretch is computed then.
+// every stretch is computed then. Only the loops of the 512-bit source copy resting
+// stretches; the others compute every one and record none as kept.
 using ReactionRowFunction = void (*)(const float* un, const float* uc, const float* us,
                                      const float* vn, const float* vc, const float* vs,
                                      float* uo, float* vo, int gw, float feed,
