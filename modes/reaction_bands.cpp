@@ -28,6 +28,11 @@ struct BandPass {
     float* outU;  // the state after it
     float* outV;
     float* bandRows;
+    // Stretch summaries (all null: none kept): of the state before the pass and after
+    // it, and the block the threads' ring summaries are in.
+    const uint8_t* kept;
+    uint8_t* outKept;
+    uint8_t* summaries;
     int gw;
     int gh;
     int levels;
@@ -40,17 +45,22 @@ struct BandPass {
 // level) within the interior, one row behind the step before it, which keeps the three
 // rows it needs of each step in a ring of three rows (this thread's); the last step
 // writes into (outU, outV).
-void PassBand(const BandPass& pass, int first, int end, float* ringU, float* ringV) {
+void PassBand(const BandPass& pass, int first, int end, float* ringU, float* ringV, uint8_t* ringKept) {
+    static_assert((kBandLevels - 1) * 3 <= kReactionRingRows);
     const int gw = pass.gw;
     const int gh = pass.gh;
     const int levels = pass.levels;
-    auto ringRow = [gw](float* ring, int level, int row) {
-        return ring + static_cast<size_t>((level - 1) * 3 + row % 3) * gw;
-    };
-    // Row `row` of the state after `level` of the pass's steps; the border rows never change.
+    const size_t stretches = ReactionStretches(gw);
+    auto ringIndex = [](int level, int row) { return static_cast<size_t>((level - 1) * 3 + row % 3); };
+    auto ringRow = [&](float* ring, int level, int row) { return ring + ringIndex(level, row) * gw; };
+    // Row `row` of the state after `level` of the pass's steps, and its summaries; the
+    // border rows never change.
+    auto onGrid = [gh](int level, int row) { return level == 0 || row == 0 || row == gh - 1; };
     auto stateRow = [&](const float* grid, float* ring, int level, int row) -> const float* {
-        if (level == 0 || row == 0 || row == gh - 1) return grid + static_cast<size_t>(row) * gw;
-        return ringRow(ring, level, row);
+        return onGrid(level, row) ? grid + static_cast<size_t>(row) * gw : ringRow(ring, level, row);
+    };
+    auto keptRow = [&](int level, int row) -> const uint8_t* {
+        return onGrid(level, row) ? pass.kept + row * stretches : ringKept + ringIndex(level, row) * stretches;
     };
     for (int i = first - (levels - 1); i <= end - 1 + (levels - 1); ++i) {
         for (int level = 1; level <= levels; ++level) {
@@ -59,7 +69,9 @@ void PassBand(const BandPass& pass, int first, int end, float* ringU, float* rin
             if (row < Max(1, first - halo) || row > Min(gh - 2, end - 1 + halo)) continue;
             float* outU = pass.outU + static_cast<size_t>(row) * gw;
             float* outV = pass.outV + static_cast<size_t>(row) * gw;
+            uint8_t* outKept = pass.outKept ? pass.outKept + row * stretches : nullptr;
             if (level < levels) {
+                outKept = ringKept ? ringKept + ringIndex(level, row) * stretches : nullptr;
                 outU = ringRow(ringU, level, row);
                 outV = ringRow(ringV, level, row);
                 const float* borderU = pass.u + static_cast<size_t>(row) * gw;
@@ -69,10 +81,13 @@ void PassBand(const BandPass& pass, int first, int end, float* ringU, float* rin
                 outV[0] = borderV[0];
                 outV[gw - 1] = borderV[gw - 1];
             }
+            const ReactionKeep keep{pass.kept ? keptRow(level - 1, row - 1) : nullptr,
+                                    pass.kept ? keptRow(level - 1, row) : nullptr,
+                                    pass.kept ? keptRow(level - 1, row + 1) : nullptr, outKept, level == 1};
             pass.stepRow(stateRow(pass.u, ringU, level - 1, row - 1), stateRow(pass.u, ringU, level - 1, row),
                          stateRow(pass.u, ringU, level - 1, row + 1), stateRow(pass.v, ringV, level - 1, row - 1),
                          stateRow(pass.v, ringV, level - 1, row), stateRow(pass.v, ringV, level - 1, row + 1),
-                         outU, outV, gw, pass.feed, pass.feedPlusKill);
+                         outU, outV, gw, pass.feed, pass.feedPlusKill, pass.kept ? &keep : nullptr);
         }
     }
 }
@@ -81,14 +96,16 @@ void PassBands(void* context, int from, int to, int thread) {
     const BandPass& pass = *static_cast<const BandPass*>(context);
     float* ringU = pass.bandRows + static_cast<size_t>(thread) * ReactionBandFloats(pass.gw);
     float* ringV = ringU + static_cast<size_t>(kBandLevels - 1) * 3 * pass.gw;
-    PassBand(pass, from + 1, to + 1, ringU, ringV);
+    uint8_t* ringKept = pass.summaries ? ReactionRingSummaries(pass.summaries, pass.gw, pass.gh, thread) : nullptr;
+    PassBand(pass, from + 1, to + 1, ringU, ringV, ringKept);
 }
 }  // namespace
 
 size_t ReactionBandFloats(int gw) { return static_cast<size_t>(2 * (kBandLevels - 1) * 3) * gw; }
 
 void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float* scratchU, float* scratchV,
-                          int gw, int gh, int steps, float feed, float feedPlusKill, float* bandRows) {
+                          int gw, int gh, int steps, float feed, float feedPlusKill, float* bandRows,
+                          uint8_t* summaries) {
     if (gw < 3 || gh < 3 || steps <= 0) return;  // no interior cells
     const size_t bytes = static_cast<size_t>(gw) * gh * sizeof(float);
     // The scratch grids take the borders, which no step changes.
@@ -96,7 +113,13 @@ void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float
     std::memcpy(scratchV, v, bytes);
     const int interior = gh - 2;
     const int grain = BandRows(interior, DrawingThreadCount());
-    BandPass pass{stepRow, u, v, scratchU, scratchV, bandRows, gw, gh, 0, feed, feedPlusKill};
+    BandPass pass{stepRow, u, v, scratchU, scratchV, bandRows, nullptr, nullptr, summaries, gw, gh, 0, feed,
+                  feedPlusKill};
+    if (summaries) {
+        ResetReactionSummaries(summaries, gw, gh);
+        pass.kept = ReactionGridSummaries(summaries, gw, gh, 0);
+        pass.outKept = ReactionGridSummaries(summaries, gw, gh, 1);
+    }
     for (int done = 0; done < steps; done += pass.levels) {
         pass.levels = Min(kBandLevels, steps - done);
         RunRows(PassBands, &pass, interior, grain);
@@ -107,6 +130,9 @@ void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float
         pass.v = pass.outV;
         pass.outU = oldU;
         pass.outV = oldV;
+        uint8_t* const oldKept = const_cast<uint8_t*>(pass.kept);
+        pass.kept = pass.outKept;
+        pass.outKept = oldKept;
     }
     if (pass.u != u) {
         std::memcpy(u, pass.u, bytes);

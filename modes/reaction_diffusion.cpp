@@ -31,16 +31,20 @@ constexpr int kFusedSteps = 8;
 // step j - 1 is ready; the rows of steps 1 to levels - 1 live in rings of three rows
 // each in (ringU, ringV), and the last step writes straight into (u, v), over a row
 // that step 1 has read for the last time. The border rows and columns never change,
-// so they are read from (u, v) and copied into the ring rows.
-void FusedPass(float* u, float* v, float* ringU, float* ringV, int gw, int gh, int levels,
-               float feed, float feedPlusKill, ReactionRowFunction stepRow) {
-    auto ringRow = [gw](float* ring, int level, int row) {
-        return ring + static_cast<size_t>((level - 1) * 3 + row % 3) * gw;
-    };
-    // Row `row` of the state after `level` of this pass's steps.
+// so they are read from (u, v) and copied into the ring rows. Each row's stretch
+// summaries go alongside it, in gridKept and ringKept (both null: none kept).
+void FusedPass(float* u, float* v, float* ringU, float* ringV, uint8_t* gridKept, uint8_t* ringKept, int gw,
+               int gh, int levels, float feed, float feedPlusKill, ReactionRowFunction stepRow) {
+    static_assert((kFusedSteps - 1) * 3 <= kReactionRingRows);
+    const size_t stretches = ReactionStretches(gw);
+    auto ringIndex = [](int level, int row) { return static_cast<size_t>((level - 1) * 3 + row % 3); };
+    // Row `row` of the state after `level` of this pass's steps, and its summaries.
+    auto onGrid = [gh](int level, int row) { return level == 0 || row == 0 || row == gh - 1; };
     auto stateRow = [&](float* grid, float* ring, int level, int row) {
-        if (level == 0 || row == 0 || row == gh - 1) return grid + static_cast<size_t>(row) * gw;
-        return ringRow(ring, level, row);
+        return onGrid(level, row) ? grid + static_cast<size_t>(row) * gw : ring + ringIndex(level, row) * gw;
+    };
+    auto keptRow = [&](int level, int row) {
+        return onGrid(level, row) ? gridKept + row * stretches : ringKept + ringIndex(level, row) * stretches;
     };
     for (int i = 1; i < gh - 1 + levels - 1; ++i) {
         for (int level = 1; level <= levels; ++level) {
@@ -49,8 +53,8 @@ void FusedPass(float* u, float* v, float* ringU, float* ringV, int gw, int gh, i
             float* outU = u + static_cast<size_t>(row) * gw;
             float* outV = v + static_cast<size_t>(row) * gw;
             if (level < levels) {
-                outU = ringRow(ringU, level, row);
-                outV = ringRow(ringV, level, row);
+                outU = stateRow(u, ringU, level, row);
+                outV = stateRow(v, ringV, level, row);
                 const float* borderU = u + static_cast<size_t>(row) * gw;
                 const float* borderV = v + static_cast<size_t>(row) * gw;
                 outU[0] = borderU[0];
@@ -58,10 +62,13 @@ void FusedPass(float* u, float* v, float* ringU, float* ringV, int gw, int gh, i
                 outV[0] = borderV[0];
                 outV[gw - 1] = borderV[gw - 1];
             }
+            const ReactionKeep keep{keptRow(level - 1, row - 1), keptRow(level - 1, row), keptRow(level - 1, row + 1),
+                                    level < levels ? keptRow(level, row) : gridKept + row * stretches,
+                                    level == 1};
             stepRow(stateRow(u, ringU, level - 1, row - 1), stateRow(u, ringU, level - 1, row),
                     stateRow(u, ringU, level - 1, row + 1), stateRow(v, ringV, level - 1, row - 1),
                     stateRow(v, ringV, level - 1, row), stateRow(v, ringV, level - 1, row + 1),
-                    outU, outV, gw, feed, feedPlusKill);
+                    outU, outV, gw, feed, feedPlusKill, gridKept ? &keep : nullptr);
         }
     }
 }
@@ -105,32 +112,39 @@ void ReactionStep(const float* u, const float* v, float* nu, float* nv, int gw, 
     for (int row = 1; row < gh - 1; ++row) {
         const size_t base = static_cast<size_t>(row) * gw;
         ReactionRowPlain(u + base - gw, u + base, u + base + gw, v + base - gw, v + base,
-                         v + base + gw, nu + base, nv + base, gw, feed, feedPlusKill);
+                         v + base + gw, nu + base, nv + base, gw, feed, feedPlusKill, nullptr);
     }
 }
 
 void ReactionSteps(float* u, float* v, float* scratchU, float* scratchV, int gw, int gh,
-                   int steps, float feed, float feedPlusKill) {
+                   int steps, float feed, float feedPlusKill, uint8_t* summaries) {
     ReactionStepsWith(ReactionRowFor(KernelFor(kUserReaction)), u, v, scratchU, scratchV, gw, gh, steps,
-                      feed, feedPlusKill);
+                      feed, feedPlusKill, summaries);
 }
 
 void ReactionStepsWith(ReactionRowFunction stepRow, float* u, float* v, float* scratchU,
                        float* scratchV, int gw, int gh, int steps, float feed,
-                       float feedPlusKill) {
+                       float feedPlusKill, uint8_t* summaries) {
     if (gw < 3 || gh < 3) return;  // no interior cells
+    uint8_t* gridKept = nullptr;
+    uint8_t* ringKept = nullptr;
+    if (summaries) {
+        ResetReactionSummaries(summaries, gw, gh);
+        gridKept = ReactionGridSummaries(summaries, gw, gh, 0);
+        ringKept = ReactionRingSummaries(summaries, gw, gh, 0);
+    }
     // The rings of a pass take three scratch rows per step but the last.
     const int most = gh / 3 + 1 < kFusedSteps ? gh / 3 + 1 : kFusedSteps;
     while (steps >= 2) {
         const int levels = steps < most ? steps : most;
-        FusedPass(u, v, scratchU, scratchV, gw, gh, levels, feed, feedPlusKill, stepRow);
+        FusedPass(u, v, scratchU, scratchV, gridKept, ringKept, gw, gh, levels, feed, feedPlusKill, stepRow);
         steps -= levels;
     }
     if (steps == 1) {
         for (int row = 1; row < gh - 1; ++row) {
             const size_t base = static_cast<size_t>(row) * gw;
             stepRow(u + base - gw, u + base, u + base + gw, v + base - gw, v + base, v + base + gw,
-                    scratchU + base, scratchV + base, gw, feed, feedPlusKill);
+                    scratchU + base, scratchV + base, gw, feed, feedPlusKill, nullptr);
         }
         for (int row = 1; row < gh - 1; ++row) {
             const size_t base = static_cast<size_t>(row) * gw + 1;
@@ -145,6 +159,7 @@ void ReactionTrial(VectorKernel kernel) {
     constexpr int kRows = 10;
     constexpr int kCells = kWidth * kRows;
     static float grids[4][kCells];
+    static uint8_t summaries[ReactionSummaryBytes(kWidth, kRows, 1)];
     float* u = grids[0];
     float* v = grids[1];
     for (int i = 0; i < kCells; ++i) {
@@ -157,7 +172,8 @@ void ReactionTrial(VectorKernel kernel) {
     }
     ReactionStepsWith(ReactionRowFor(kernel), u, v, grids[2], grids[3], kWidth, kRows, 4,
                       static_cast<float>(ReactionParams[1].feed),
-                      static_cast<float>(ReactionParams[1].feed) + static_cast<float>(ReactionParams[1].kill));
+                      static_cast<float>(ReactionParams[1].feed) + static_cast<float>(ReactionParams[1].kill),
+                      summaries);
 }
 
 int ReactionIndex(float v) {
@@ -189,9 +205,12 @@ void DrawReactionDiffusion() {
         bandRows = static_cast<float*>(ArtAlloc(threads * ReactionBandFloats(gw) * sizeof(float)));
         complete = complete && bandRows;
     }
+    uint8_t* summaries = static_cast<uint8_t*>(ArtAlloc(ReactionSummaryBytes(gw, gh, threads)));
+    complete = complete && summaries;
     if (!complete) {
         for (float* grid : grids) ArtFree(grid);
         ArtFree(bandRows);
+        ArtFree(summaries);
         return;
     }
     float* u = grids[0];
@@ -213,11 +232,12 @@ void DrawReactionDiffusion() {
 
     if (bandRows) {
         ReactionStepsInBands(ReactionRowFor(KernelFor(kUserReaction)), u, v, nu, nv, gw, gh, kReactionSteps,
-                             feed, feedPlusKill, bandRows);
+                             feed, feedPlusKill, bandRows, summaries);
     } else {
-        ReactionSteps(u, v, nu, nv, gw, gh, kReactionSteps, feed, feedPlusKill);
+        ReactionSteps(u, v, nu, nv, gw, gh, kReactionSteps, feed, feedPlusKill, summaries);
     }
     MapToCanvas(v, gw, gh);
     for (float* grid : grids) ArtFree(grid);
     ArtFree(bandRows);
+    ArtFree(summaries);
 }

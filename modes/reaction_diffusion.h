@@ -29,14 +29,16 @@ void ReactionStep(const float* u, const float* v, float* nu, float* nv, int gw, 
 
 // `steps` time steps from (u, v) back into (u, v): the same values as that many
 // ReactionStep calls with the grids swapped after each. scratchU and scratchV are grids
-// of the same size whose contents are overwritten.
+// of the same size whose contents are overwritten. With summaries
+// (ReactionSummaryBytes(gw, gh, 1) bytes, overwritten), stretches that a step leaves as
+// they were are copied instead of computed; without, every cell is computed.
 void ReactionSteps(float* u, float* v, float* scratchU, float* scratchV, int gw, int gh,
-                   int steps, float feed, float feedPlusKill);
+                   int steps, float feed, float feedPlusKill, uint8_t* summaries = nullptr);
 
 // ReactionSteps with a given row loop instead of the active code path's.
 void ReactionStepsWith(ReactionRowFunction stepRow, float* u, float* v, float* scratchU,
                        float* scratchV, int gw, int gh, int steps, float feed,
-                       float feedPlusKill);
+                       float feedPlusKill, uint8_t* summaries = nullptr);
 
 // Colour index 1..255 of a V concentration (clamped to 0..1 first).
 int ReactionIndex(float v);

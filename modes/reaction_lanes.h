@@ -15,6 +15,8 @@
 //   exact   anything else, such as negative numbers: every operation in double
 //           precision, each result rounded to the single-precision grid by hand.
 // All four give bit for bit the values of the plain loop in the default environment.
+// Each returns the bits in which its new cells differ from the cells before (U and V
+// or'ed together), so that a row can tell which stretches the step left as they were.
 //
 // Included by reaction_rows.cpp only: these helpers are always inlined into the loop
 // of one code path, built for that path's instruction set.
@@ -177,8 +179,8 @@ HUEMIX_ALWAYS_INLINE Route RouteOf(const Stencil& s, int col) {
 // last place of the sum it joins (at least half of V, or a third of U), so adding or
 // subtracting it leaves that sum as it is: q is taken as zero there, never computed.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE void FastLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
-                                    float feedPlusKill) {
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U FastLanes(const Stencil& s, float* uo, float* vo, int col,
+                                                         float feed, float feedPlusKill) {
     using F = typename Lanes<kLanes>::F;
     using U = typename Lanes<kLanes>::U;
     const F cu = At<kLanes>(s.uc + col);
@@ -190,8 +192,11 @@ HUEMIX_ALWAYS_INLINE void FastLanes(const Stencil& s, float* uo, float* vo, int 
     const U cvBits = (U)cv;
     const F cvProduct = (F)(cvBits & ~(U)Below<kLanes>(cvBits, kBitsMinProductV));
     const F q = cu * cvProduct * cvProduct;
-    Put<kLanes>(uo + col, ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu));
-    Put<kLanes>(vo + col, ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv);
+    const F nu = ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu);
+    const F nv = ((kDiffusionV * lv + cv) + q) - feedPlusKill * cv;
+    Put<kLanes>(uo + col, nu);
+    Put<kLanes>(vo + col, nv);
+    return ((U)nu ^ (U)cu) | ((U)nv ^ cvBits);
 }
 
 // x rounded to the nearest integer, ties to even, for |x| < 2^51.
@@ -207,15 +212,17 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::D RoundToInteger(typename Lanes<kLa
 // subnormal result; q is below 2^-255 and rounds to +0, so U's side is the plain one
 // with q = 0.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE void FadedLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
-                                     float feedPlusKill) {
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U FadedLanes(const Stencil& s, float* uo, float* vo, int col,
+                                                          float feed, float feedPlusKill) {
     using F = typename Lanes<kLanes>::F;
+    using U = typename Lanes<kLanes>::U;
     using I = typename Lanes<kLanes>::I;
     using D = typename Lanes<kLanes>::D;
     const F cu = At<kLanes>(s.uc + col);
     const F lu = ((At<kLanes>(s.uc + col - 1) + At<kLanes>(s.uc + col + 1)) + At<kLanes>(s.un + col)) +
                  At<kLanes>(s.us + col) - 4.0f * cu;
-    Put<kLanes>(uo + col, (kDiffusionU * lu + cu) + feed * (1.0f - cu));
+    const F nu = (kDiffusionU * lu + cu) + feed * (1.0f - cu);
+    Put<kLanes>(uo + col, nu);
 
     const I kc = (I)BitsAt<kLanes>(s.vc + col);
     const I sum = ((((I)BitsAt<kLanes>(s.vc + col - 1) + (I)BitsAt<kLanes>(s.vc + col + 1)) +
@@ -229,6 +236,7 @@ HUEMIX_ALWAYS_INLINE void FadedLanes(const Stencil& s, float* uo, float* vo, int
     const I negative = units >> 31;
     const I bits = ((units ^ negative) - negative) | (negative & INT32_MIN);
     Put<kLanes>(vo + col, bits);
+    return ((U)nu ^ (U)cu) | (U)(bits ^ kc);
 }
 
 // ---- the scaled route: V's side on copies 2^64 times larger ----
@@ -290,8 +298,8 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaleDown(typename Lanes<kLanes>:
 }
 
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE void ScaledLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
-                                      float feedPlusKill) {
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaledLanes(const Stencil& s, float* uo, float* vo, int col,
+                                                           float feed, float feedPlusKill) {
     using F = typename Lanes<kLanes>::F;
     using U = typename Lanes<kLanes>::U;
     const F cu = At<kLanes>(s.uc + col);
@@ -300,14 +308,17 @@ HUEMIX_ALWAYS_INLINE void ScaledLanes(const Stencil& s, float* uo, float* vo, in
     const F q = cu * cvProduct * cvProduct;
     const F lu = ((At<kLanes>(s.uc + col - 1) + At<kLanes>(s.uc + col + 1)) + At<kLanes>(s.un + col)) +
                  At<kLanes>(s.us + col) - 4.0f * cu;
-    Put<kLanes>(uo + col, ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu));
+    const F nu = ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu);
+    Put<kLanes>(uo + col, nu);
 
     const F cv = ScaleUp<kLanes>(cvBits);
     const F lv = ((ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col - 1)) + ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col + 1))) +
                   ScaleUp<kLanes>(BitsAt<kLanes>(s.vn + col))) +
                  ScaleUp<kLanes>(BitsAt<kLanes>(s.vs + col)) - 4.0f * cv;
     const F grown = (ScaledProduct<kLanes>(kDiffusionV, lv) + cv) + q * 0x1p64f;
-    Put<kLanes>(vo + col, ScaleDown<kLanes>(grown - ScaledProduct<kLanes>(feedPlusKill, cv)));
+    const U nv = ScaleDown<kLanes>(grown - ScaledProduct<kLanes>(feedPlusKill, cv));
+    Put<kLanes>(vo + col, nv);
+    return ((U)nu ^ (U)cu) | (nv ^ cvBits);
 }
 
 // ---- the exact route: single precision emulated in double precision ----
@@ -371,8 +382,9 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U Narrow(typename Lanes<kLanes>::D 
 }
 
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE void ExactLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
-                                     float feedPlusKill) {
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ExactLanes(const Stencil& s, float* uo, float* vo, int col,
+                                                          float feed, float feedPlusKill) {
+    using U = typename Lanes<kLanes>::U;
     using D = typename Lanes<kLanes>::D;
 #define HUEMIX_AT(row, offset) Widen<kLanes>(BitsAt<kLanes>((row) + col + (offset)))
 #define HUEMIX_R(x) Round<kLanes>(x)
@@ -391,28 +403,27 @@ HUEMIX_ALWAYS_INLINE void ExactLanes(const Stencil& s, float* uo, float* vo, int
                           HUEMIX_R(static_cast<double>(feedPlusKill) * cv));
 #undef HUEMIX_AT
 #undef HUEMIX_R
-    Put<kLanes>(uo + col, Narrow<kLanes>(nu));
-    Put<kLanes>(vo + col, Narrow<kLanes>(nv));
+    const U nuBits = Narrow<kLanes>(nu), nvBits = Narrow<kLanes>(nv);
+    Put<kLanes>(uo + col, nuBits);
+    Put<kLanes>(vo + col, nvBits);
+    return (nuBits ^ BitsAt<kLanes>(s.uc + col)) | (nvBits ^ BitsAt<kLanes>(s.vc + col));
 }
 
+// kLanes cells by the route their inputs allow; returns the bits that moved.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE void StepLanes(const Stencil& s, float* uo, float* vo, int col, float feed,
-                                    float feedPlusKill) {
-    const Route rr = RouteOf<kLanes>(s, col);
-    switch (rr) {
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U StepLanes(const Stencil& s, float* uo, float* vo, int col,
+                                                         float feed, float feedPlusKill) {
+    switch (RouteOf<kLanes>(s, col)) {
         case kRouteFast:
-            FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-            break;
+            return FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
         case kRouteFaded:
-            FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-            break;
+            return FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
         case kRouteScaled:
-            ScaledLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-            break;
+            return ScaledLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
         case kRouteExact:
-            ExactLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
             break;
     }
+    return ExactLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
 }
 }  // namespace reaction_lanes
 #endif

@@ -25,18 +25,63 @@ HUEMIX_ALWAYS_INLINE void StepCell(const float* un, const float* uc, const float
 }
 
 #if HUEMIX_VECTOR_KERNELS
+using reaction_lanes::AnyLane;
+using reaction_lanes::FastLanes;
+using reaction_lanes::kRouteFast;
+using reaction_lanes::Lanes;
+using reaction_lanes::RouteOf;
 using reaction_lanes::Stencil;
 using reaction_lanes::StepLanes;
+
+// Whether stretch g's inputs were all kept: its own cells in the three rows, and the
+// cells beside it in the centre row, which lie in the stretches either side.
+HUEMIX_ALWAYS_INLINE bool KeptAround(const ReactionKeep& keep, int g, int stretches) {
+    uint8_t kept = keep.north[g] & keep.centre[g] & keep.south[g];
+    if (g > 0) kept &= keep.centre[g - 1];
+    if (g + 1 < stretches) kept &= keep.centre[g + 1];
+    return kept & kReactionKept;
+}
+
+// The vectors of cells first .. end - 1, the last one ending at end - 1; with kCheck,
+// whether any cell moved.
+template <int kLanes, bool kCheck>
+HUEMIX_ALWAYS_INLINE bool StepStretch(const Stencil& s, float* uo, float* vo, int first, int end, float feed,
+                                      float feedPlusKill) {
+    int col = first;
+    if constexpr (!kCheck) {
+        for (; col + kLanes <= end; col += kLanes) StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+        if (col < end) StepLanes<kLanes>(s, uo, vo, end - kLanes, feed, feedPlusKill);
+        return false;
+    }
+    // Runs of vectors on the fast route, and runs on the others, each in a loop of its
+    // own: one loop holding every route and the bits that moved made the compiler keep
+    // the fast route's constants and pointers in memory, for the registers the others
+    // need. (Without those bits, the one loop is the faster.)
+    typename Lanes<kLanes>::U moved{};
+    while (col + kLanes <= end) {
+        for (; col + kLanes <= end && RouteOf<kLanes>(s, col) == kRouteFast; col += kLanes) {
+            moved |= FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+        }
+        for (; col + kLanes <= end && RouteOf<kLanes>(s, col) != kRouteFast; col += kLanes) {
+            moved |= StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+        }
+    }
+    if (col < end) moved |= StepLanes<kLanes>(s, uo, vo, end - kLanes, feed, feedPlusKill);
+    return AnyLane<kLanes>((typename Lanes<kLanes>::I)moved);
+}
 
 // A whole row: vectors from column 1 on, and a last vector ending at column gw - 2 that
 // may overlap the one before it (those cells are computed twice, to the same values).
 // A row narrower than one vector is computed in a padded copy, so that it too takes the
-// routes that never meet a subnormal.
-template <int kLanes>
+// routes that never meet a subnormal. With kKeep, stretches whose inputs all rested are
+// copied (see ReactionKeep); the 128- and 256-bit loops leave that out and record no
+// stretch as kept: with 16 vector registers, recording the stretches spilled so much that
+// rows in motion lost about a fifth on AVX2, more than the resting ones gained.
+template <int kLanes, bool kKeep>
 HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const float* us,
                                        const float* vn, const float* vc, const float* vs,
                                        float* uo, float* vo, int gw, float feed,
-                                       float feedPlusKill) {
+                                       float feedPlusKill, const ReactionKeep* keep) {
     const int last = gw - 1 - kLanes;
     if (last < 1) {
         constexpr int kPadded = kLanes + 2;
@@ -47,17 +92,50 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
         StepLanes<kLanes>(padded, rows[6], rows[7], 1, feed, feedPlusKill);
         __builtin_memcpy(uo + 1, rows[6] + 1, (gw - 2) * sizeof(float));
         __builtin_memcpy(vo + 1, rows[7] + 1, (gw - 2) * sizeof(float));
+        if (keep) keep->out[0] = 0;
         return;
     }
     const Stencil s{un, uc, us, vn, vc, vs};
-    for (int col = 1; col < last; col += kLanes) StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-    StepLanes<kLanes>(s, uo, vo, last, feed, feedPlusKill);
+    const int stretches = ReactionStretches(gw);
+    // A row with no stretch at rest around it, and none to look at, is one loop: cut
+    // into stretches, such rows measured several per cent slower. Without kKeep, every
+    // row is.
+    uint8_t anyKept = 0;
+    if (kKeep && keep && !keep->checkAll) {
+        for (int g = 0; g < stretches; ++g) anyKept |= keep->north[g] | keep->centre[g] | keep->south[g];
+    }
+    if (!kKeep || !keep || !(keep->checkAll || (anyKept & kReactionKept))) {
+        StepStretch<kLanes, false>(s, uo, vo, 1, gw - 1, feed, feedPlusKill);
+        if (keep) __builtin_memset(keep->out, 0, stretches);
+        return;
+    }
+    // Stretch by stretch. Only the last may end in a part of a vector, done as a vector
+    // ending at column gw - 2 that overlaps cells already done: computed again, they get
+    // the values they have, kept or not.
+    for (int g = 0; g < stretches; ++g) {
+        const int first = 1 + g * kReactionStretchCells;
+        const int end = g + 1 == stretches ? gw - 1 : first + kReactionStretchCells;
+        if (KeptAround(*keep, g, stretches)) {
+            __builtin_memcpy(uo + first, uc + first, (end - first) * sizeof(float));
+            __builtin_memcpy(vo + first, vc + first, (end - first) * sizeof(float));
+            keep->out[g] = kReactionKept;
+            continue;
+        }
+        // Stretches that moved one step before will most likely move again: only the
+        // first step of a pass looks at every stretch, as a stretch may have come to rest.
+        if (keep->checkAll || (keep->centre[g] & kReactionKept)) {
+            keep->out[g] = StepStretch<kLanes, true>(s, uo, vo, first, end, feed, feedPlusKill) ? 0 : kReactionKept;
+        } else {
+            StepStretch<kLanes, false>(s, uo, vo, first, end, feed, feedPlusKill);
+            keep->out[g] = 0;
+        }
+    }
 }
 
 void StepRowSse2(const float* un, const float* uc, const float* us, const float* vn,
                  const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
-                 float feedPlusKill) {
-    StepRowLanes<4>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
+                 float feedPlusKill, const ReactionKeep* keep) {
+    StepRowLanes<4, false>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 #endif
 
@@ -65,32 +143,55 @@ void StepRowSse2(const float* un, const float* uc, const float* us, const float*
 
 HUEMIX_TARGET_AVX2 void StepRowAvx2(const float* un, const float* uc, const float* us,
                                     const float* vn, const float* vc, const float* vs, float* uo,
-                                    float* vo, int gw, float feed, float feedPlusKill) {
-    StepRowLanes<8>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
+                                    float* vo, int gw, float feed, float feedPlusKill,
+                                    const ReactionKeep* keep) {
+    StepRowLanes<8, false>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 
 HUEMIX_TARGET_AVX2 void StepRowWideOnAvx2(const float* un, const float* uc, const float* us,
                                           const float* vn, const float* vc, const float* vs,
                                           float* uo, float* vo, int gw, float feed,
-                                          float feedPlusKill) {
-    StepRowLanes<16>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
+                                          float feedPlusKill, const ReactionKeep* keep) {
+    StepRowLanes<16, true>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 
 HUEMIX_TARGET_AVX512 void StepRowAvx512(const float* un, const float* uc, const float* us,
                                         const float* vn, const float* vc, const float* vs,
                                         float* uo, float* vo, int gw, float feed,
-                                        float feedPlusKill) {
-    StepRowLanes<16>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill);
+                                        float feedPlusKill, const ReactionKeep* keep) {
+    StepRowLanes<16, true>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 #endif
 }  // namespace
 
 void ReactionRowPlain(const float* un, const float* uc, const float* us, const float* vn,
                       const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
-                      float feedPlusKill) {
+                      float feedPlusKill, const ReactionKeep* keep) {
     for (int col = 1; col < gw - 1; ++col) {
         StepCell(un, uc, us, vn, vc, vs, uo, vo, col, feed, feedPlusKill);
     }
+    if (keep) {
+        for (int g = 0; g < ReactionStretches(gw); ++g) keep->out[g] = 0;
+    }
+}
+
+void ResetReactionSummaries(uint8_t* summaries, int gw, int gh) {
+    const size_t perRow = ReactionStretches(gw);
+    for (int which = 0; which < 2; ++which) {
+        uint8_t* grid = ReactionGridSummaries(summaries, gw, gh, which);
+        for (int row = 0; row < gh; ++row) {
+            const uint8_t known = (row == 0 || row == gh - 1) ? kReactionKept : 0;
+            for (size_t g = 0; g < perRow; ++g) grid[row * perRow + g] = known;
+        }
+    }
+}
+
+uint8_t* ReactionGridSummaries(uint8_t* summaries, int gw, int gh, int which) {
+    return summaries + static_cast<size_t>(ReactionStretches(gw)) * gh * which;
+}
+
+uint8_t* ReactionRingSummaries(uint8_t* summaries, int gw, int gh, int thread) {
+    return summaries + static_cast<size_t>(ReactionStretches(gw)) * (2 * static_cast<size_t>(gh) + kReactionRingRows * thread);
 }
 
 ReactionRowFunction ReactionRowFor(VectorKernel kernel) {

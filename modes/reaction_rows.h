@@ -1,20 +1,64 @@
 // The row loops of one reaction-diffusion time step, one per code path. Every loop
 // gives bit for bit the values of the plain one.
 #pragma once
+#include <cstddef>
+#include <cstdint>
+
 #include "modes/vector_kernel.h"
 
+// A row's interior in stretches of this many cells from column 1 on (the last one
+// shorter), each with a summary byte in the state it belongs to.
+constexpr int kReactionStretchCells = 128;
+// Summary bit: every cell of the stretch has the value it had one step before.
+constexpr uint8_t kReactionKept = 1;
+
+// Stretches of a row gw cells wide (at least one).
+constexpr int ReactionStretches(int gw) {
+    return ((gw > 2 ? gw - 2 : 1) + kReactionStretchCells - 1) / kReactionStretchCells;
+}
+
+// The summaries of the three input rows, and where the output row's go. A stretch whose
+// inputs were all kept, its own and the cells beside it, would compute the values it
+// already has, so the loops copy it instead; elsewhere they compute it and record
+// whether it moved: for every stretch with checkAll, else only for those whose centre
+// was kept (the others are recorded as moved, which is never wrong).
+struct ReactionKeep {
+    const uint8_t* north;
+    const uint8_t* centre;
+    const uint8_t* south;
+    uint8_t* out;
+    bool checkAll;
+};
+
+// The summaries of a computation of many steps, in one block: two grids' worth (a state
+// and the one it is stepped into) and, for each thread, the rows of the rings a pass
+// keeps between its steps (at most kReactionRingRows).
+constexpr int kReactionRingRows = 21;
+constexpr size_t ReactionSummaryBytes(int gw, int gh, int threads) {
+    return static_cast<size_t>(ReactionStretches(gw)) * (2 * static_cast<size_t>(gh) + kReactionRingRows * threads);
+}
+// Both grids' summaries as at the start: border rows kept (they never change), the
+// others not known.
+void ResetReactionSummaries(uint8_t* summaries, int gw, int gh);
+// Grid `which` (0 or 1) of the block, row after row.
+uint8_t* ReactionGridSummaries(uint8_t* summaries, int gw, int gh, int which);
+// The ring rows' summaries of a thread.
+uint8_t* ReactionRingSummaries(uint8_t* summaries, int gw, int gh, int thread);
+
 // The interior cells (columns 1 to gw - 2) of one row from the rows north, at and south
-// of it, for U and V; the output rows never overlap the input rows.
+// of it, for U and V; the output rows never overlap the input rows. keep may be null:
+// every stretch is computed then. Only the loops of the 512-bit source copy resting
+// stretches; the others compute every one and record none as kept.
 using ReactionRowFunction = void (*)(const float* un, const float* uc, const float* us,
                                      const float* vn, const float* vc, const float* vs,
                                      float* uo, float* vo, int gw, float feed,
-                                     float feedPlusKill);
+                                     float feedPlusKill, const ReactionKeep* keep);
 
 // The reference loop: one cell at a time, every operation rounded to single precision
-// in the order of the model.
+// in the order of the model. It computes every stretch and records none as kept.
 void ReactionRowPlain(const float* un, const float* uc, const float* us, const float* vn,
                       const float* vc, const float* vs, float* uo, float* vo, int gw, float feed,
-                      float feedPlusKill);
+                      float feedPlusKill, const ReactionKeep* keep);
 
 // The loop of a code path: the plain one for kKernelPlain and for paths not compiled in.
 ReactionRowFunction ReactionRowFor(VectorKernel kernel);

@@ -183,7 +183,7 @@ TEST(ReactionDiffusion, EveryRowLoopAndFusedStepsMatchOneStepAtATime) {
     // Grids narrower and wider than every vector width and no multiple of it, with rows
     // left over at either end of a pass; step counts below, at and beyond one pass, odd
     // and even; random grids and grids of underflowing tails.
-    const int sizes[][2] = {{3, 3}, {4, 5}, {11, 7}, {19, 4}, {37, 23}, {64, 41}, {203, 152}};
+    const int sizes[][2] = {{3, 3}, {4, 5}, {11, 7}, {19, 4}, {37, 23}, {64, 41}, {203, 152}, {259, 30}};
     const int stepCounts[] = {0, 1, 2, 3, 7, 8, 9, 16, 29};
     const std::vector<ReactionRowFunction> loops = RowLoops();
     ASSERT_GE(loops.size(), 1u);
@@ -195,10 +195,19 @@ TEST(ReactionDiffusion, EveryRowLoopAndFusedStepsMatchOneStepAtATime) {
                 const int gw = size[0], gh = size[1];
                 for (int steps : stepCounts) {
                     // 0: random; 1: tails of either sign; 2: tails without negatives, as
-                    // real patterns have, which take the scaled and faded routes.
-                    for (int tails : {0, 1, 2}) {
+                    // real patterns have, which take the scaled and faded routes; 3: a
+                    // faded grid at rest (V a few multiples of 2^-149 that the step
+                    // leaves as they are) with discs moving in it, where stretches are
+                    // copied rather than computed.
+                    for (int tails : {0, 1, 2, 3}) {
                         std::vector<float> u(gw * gh), v(gw * gh);
-                        if (tails) {
+                        if (tails == 3) {
+                            const uint32_t units = 3;
+                            std::fill(u.begin(), u.end(), 1.0f);
+                            for (float& cell : v) std::memcpy(&cell, &units, sizeof units);
+                            SeedReactionDisc(u.data(), v.data(), gw, gh, gw / 3, gh / 2, 2);
+                            SeedReactionDisc(u.data(), v.data(), gw, gh, gw - 2, 1, 1);
+                        } else if (tails) {
                             TailGrids(u, v, 99 + gw * steps, tails == 1);
                         } else {
                             RandomGrids(u, v, 777 + gw * steps);
@@ -210,8 +219,10 @@ TEST(ReactionDiffusion, EveryRowLoopAndFusedStepsMatchOneStepAtATime) {
                             std::swap(rv, rnv);
                         }
                         std::vector<float> scratchU(gw * gh, -1.0f), scratchV(gw * gh, -1.0f);
+                        std::vector<uint8_t> summaries(ReactionSummaryBytes(gw, gh, 1), 0xFF);
                         ReactionStepsWith(loops[loop], u.data(), v.data(), scratchU.data(),
-                                          scratchV.data(), gw, gh, steps, feed, fk);
+                                          scratchV.data(), gw, gh, steps, feed, fk,
+                                          (steps + gw) % 2 ? summaries.data() : nullptr);
                         const std::string where = std::to_string(gw) + "x" + std::to_string(gh) +
                                                   " steps " + std::to_string(steps) + " loop " +
                                                   std::to_string(loop) + " tails " + std::to_string(tails);
@@ -269,7 +280,7 @@ TEST(ReactionDiffusion, EveryRouteOfTheRowLoopsIsExactAndMeetsNoSubnormal) {
 #endif
                 for (int r = 1; r < gh - 1; ++r) {
                     const size_t b = static_cast<size_t>(r) * gw;
-                    loops[loop](&u[b - gw], &u[b], &u[b + gw], &v[b - gw], &v[b], &v[b + gw], &nu[b], &nv[b], gw, feed, fk);
+                    loops[loop](&u[b - gw], &u[b], &u[b + gw], &v[b - gw], &v[b], &v[b + gw], &nu[b], &nv[b], gw, feed, fk, nullptr);
                 }
                 const std::string where = "kind " + std::to_string(kind) + " fill " + std::to_string(fill) +
                                           " loop " + std::to_string(loop);
@@ -285,6 +296,63 @@ TEST(ReactionDiffusion, EveryRouteOfTheRowLoopsIsExactAndMeetsNoSubnormal) {
     }
 }
 #endif
+
+TEST(ReactionDiffusion, RowLoopsCopyExactlyTheStretchesWhoseInputsAllKept) {
+    // One row step with made-up summaries: in the loops of the 512-bit source, a stretch
+    // is copied from the centre row when its own cells in the three rows and the cells
+    // beside it were kept, and computed otherwise; the other loops compute every one.
+    // The rows are random, so a copied cell differs from a computed one.
+    // Rows of one, two and three stretches, the last of one cell, with one input
+    // stretch not kept in the north row, the centre row, or none.
+    struct Case {
+        int gw;
+        int row;      // -1: every input kept; else 0 north, 1 centre, 2 south
+        int stretch;  // the stretch of that row that moved
+        std::vector<bool> computed;
+    };
+    const Case cases[] = {
+        {37, -1, 0, {false}},           {37, 0, 0, {true}},
+        {300, -1, 0, {false, false, false}}, {300, 0, 1, {false, true, false}},
+        {300, 1, 1, {true, true, true}},     {300, 1, 0, {true, true, false}},
+        {300, 2, 2, {false, false, true}},   {259, 1, 2, {false, true, true}},
+    };
+    const float feed = static_cast<float>(ReactionParams[2].feed);
+    const float fk = feed + static_cast<float>(ReactionParams[2].kill);
+    const std::vector<ReactionRowFunction> loops = RowLoops();
+    for (const Case& c : cases) {
+        const int gw = c.gw;
+        const int stretches = ReactionStretches(gw);
+        ASSERT_EQ(static_cast<int>(c.computed.size()), stretches);
+        std::vector<float> u(gw * 3), v(gw * 3);
+        RandomGrids(u, v, 4242 + gw);
+        std::vector<float> pu(gw, -1.0f), pv(gw, -1.0f);
+        ReactionRowPlain(&u[0], &u[gw], &u[2 * gw], &v[0], &v[gw], &v[2 * gw], pu.data(), pv.data(), gw, feed, fk,
+                         nullptr);
+        std::vector<uint8_t> kept[3];
+        for (int r = 0; r < 3; ++r) {
+            kept[r].assign(stretches, kReactionKept);
+            if (r == c.row) kept[r][c.stretch] = 0;
+        }
+        for (size_t loop = 1; loop < loops.size(); ++loop) {
+            const bool copies = loops[loop] == ReactionRowFor(kKernelAvx512) || loops[loop] == ReactionRowWideOnAvx2();
+            std::vector<float> nu(gw, -1.0f), nv(gw, -1.0f);
+            std::vector<uint8_t> out(stretches, 0xFF);
+            const ReactionKeep keep{kept[0].data(), kept[1].data(), kept[2].data(), out.data(), true};
+            loops[loop](&u[0], &u[gw], &u[2 * gw], &v[0], &v[gw], &v[2 * gw], nu.data(), nv.data(), gw, feed, fk,
+                        &keep);
+            for (int col = 1; col < gw - 1; ++col) {
+                const bool computed = c.computed[(col - 1) / kReactionStretchCells] || !copies;
+                const float wantU = computed ? pu[col] : u[gw + col];
+                const float wantV = computed ? pv[col] : v[gw + col];
+                ASSERT_EQ(std::memcmp(&nu[col], &wantU, 4), 0) << "gw " << gw << " col " << col << " loop " << loop;
+                ASSERT_EQ(std::memcmp(&nv[col], &wantV, 4), 0) << "gw " << gw << " col " << col << " loop " << loop;
+            }
+            for (int g = 0; g < stretches; ++g) {
+                EXPECT_EQ(out[g], c.computed[g] || !copies ? 0 : kReactionKept) << "gw " << gw << " stretch " << g;
+            }
+        }
+    }
+}
 
 TEST(ReactionDiffusion, TailsReachEveryKindOfProduct) {
     // The tail grids must hold cells whose q is a normal number, a subnormal one and a

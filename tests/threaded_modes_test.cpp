@@ -110,7 +110,7 @@ TEST(ThreadedModes, BuddhabrotAsOnOneThread) {
 TEST(ThreadedModes, ReactionBandsStepAsOneThread) {
     // Grids from the smallest to a few rows per band, odd widths for the vector tails,
     // and step counts that end on a part of a pass.
-    const int grids[][2] = {{3, 3}, {4, 5}, {37, 9}, {61, 40}, {203, 151}};
+    const int grids[][2] = {{3, 3}, {4, 5}, {37, 9}, {61, 40}, {203, 151}, {300, 31}};
     const ReactionRowFunction row = ReactionRowFor(KernelFor(kUserReaction));
     for (const auto& grid : grids) {
         const int gw = grid[0];
@@ -125,8 +125,10 @@ TEST(ThreadedModes, ReactionBandsStepAsOneThread) {
                 art.drawingThreads = threads;
                 std::vector<float> ut = u, vt = v, tu(cells), tv(cells);
                 std::vector<float> bandRows(ReactionBandFloats(gw) * DrawingThreadCount());
+                // With the stretch summaries: the grid far from the discs rests, and is copied.
+                std::vector<uint8_t> summaries(ReactionSummaryBytes(gw, gh, DrawingThreadCount()));
                 ReactionStepsInBands(row, ut.data(), vt.data(), tu.data(), tv.data(), gw, gh, steps, 0.029f, 0.086f,
-                                     bandRows.data());
+                                     bandRows.data(), summaries.data());
                 EXPECT_EQ(std::memcmp(ut.data(), u1.data(), cells * sizeof(float)), 0)
                     << gw << "x" << gh << ", " << steps << " steps, " << threads << " threads";
                 EXPECT_EQ(std::memcmp(vt.data(), v1.data(), cells * sizeof(float)), 0)
