@@ -70,6 +70,56 @@ HUEMIX_ALWAYS_INLINE bool StepStretch(const Stencil& s, float* uo, float* vo, in
     return AnyLane<kLanes>((typename Lanes<kLanes>::I)moved);
 }
 
+#if HUEMIX_WIDE_KERNELS
+using reaction_lanes::Route;
+using reaction_lanes::RouteOfMasks;
+using reaction_lanes::StepRouted;
+
+// The 512-bit loops' vectors that are not on the fast route, from col on, the first
+// whatever its route, then up to the next fast one or end; returns where it stopped. Out
+// of line, so that the fast loop around it keeps its constants and pointers in registers.
+HUEMIX_TARGET_AVX512 __attribute__((noinline)) int StepSlowRun512(const Stencil& s, float* uo, float* vo, int col,
+                                                                  int end, float feed, float feedPlusKill,
+                                                                  Lanes<16>::U* moved) {
+    Lanes<16>::U bits{};
+    Route route = RouteOfMasks(s, col);
+    do {
+        bits |= StepRouted<16, true>(route, s, uo, vo, col, feed, feedPlusKill);
+        col += 16;
+    } while (col + 16 <= end && (route = RouteOfMasks(s, col)) != kRouteFast);
+    if (moved) *moved |= bits;
+    return col;
+}
+
+// StepStretch for AVX-512: runs of fast vectors in a loop of their own, the other
+// routes out of line.
+template <bool kCheck>
+HUEMIX_ALWAYS_INLINE bool StepStretch512(const Stencil& s, float* uo, float* vo, int first, int end, float feed,
+                                         float feedPlusKill) {
+    Lanes<16>::U moved{};
+    int col = first;
+    while (col + 16 <= end) {
+        for (; col + 16 <= end && RouteOfMasks(s, col) == kRouteFast; col += 16) {
+            const Lanes<16>::U bits = FastLanes<16>(s, uo, vo, col, feed, feedPlusKill);
+            if constexpr (kCheck) moved |= bits;
+        }
+        if (col + 16 <= end) col = StepSlowRun512(s, uo, vo, col, end, feed, feedPlusKill, kCheck ? &moved : nullptr);
+    }
+    if (col < end) StepSlowRun512(s, uo, vo, end - 16, end, feed, feedPlusKill, kCheck ? &moved : nullptr);
+    return kCheck && AnyLane<16, true>((Lanes<16>::I)moved);
+}
+#endif
+
+// A stretch by the loop of the row's path: with kMasks, the 512-bit one of AVX-512.
+template <int kLanes, bool kMasks, bool kCheck>
+HUEMIX_ALWAYS_INLINE bool StepStretchOf(const Stencil& s, float* uo, float* vo, int first, int end, float feed,
+                                        float feedPlusKill) {
+#if HUEMIX_WIDE_KERNELS
+    if constexpr (kMasks) return StepStretch512<kCheck>(s, uo, vo, first, end, feed, feedPlusKill);
+#endif
+    return StepStretch<kLanes, kCheck>(s, uo, vo, first, end, feed, feedPlusKill);
+}
+
 // A whole row: vectors from column 1 on, and a last vector ending at column gw - 2 that
 // may overlap the one before it (those cells are computed twice, to the same values).
 // A row narrower than one vector is computed in a padded copy, so that it too takes the
@@ -77,7 +127,7 @@ HUEMIX_ALWAYS_INLINE bool StepStretch(const Stencil& s, float* uo, float* vo, in
 // copied (see ReactionKeep); the 128- and 256-bit loops leave that out and record no
 // stretch as kept: with 16 vector registers, recording the stretches spilled so much that
 // rows in motion lost about a fifth on AVX2, more than the resting ones gained.
-template <int kLanes, bool kKeep>
+template <int kLanes, bool kKeep, bool kMasks = false>
 HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const float* us,
                                        const float* vn, const float* vc, const float* vs,
                                        float* uo, float* vo, int gw, float feed,
@@ -105,7 +155,7 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
         for (int g = 0; g < stretches; ++g) anyKept |= keep->north[g] | keep->centre[g] | keep->south[g];
     }
     if (!kKeep || !keep || !(keep->checkAll || (anyKept & kReactionKept))) {
-        StepStretch<kLanes, false>(s, uo, vo, 1, gw - 1, feed, feedPlusKill);
+        StepStretchOf<kLanes, kMasks, false>(s, uo, vo, 1, gw - 1, feed, feedPlusKill);
         if (keep) __builtin_memset(keep->out, 0, stretches);
         return;
     }
@@ -124,9 +174,9 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
         // Stretches that moved one step before will most likely move again: only the
         // first step of a pass looks at every stretch, as a stretch may have come to rest.
         if (keep->checkAll || (keep->centre[g] & kReactionKept)) {
-            keep->out[g] = StepStretch<kLanes, true>(s, uo, vo, first, end, feed, feedPlusKill) ? 0 : kReactionKept;
+            keep->out[g] = StepStretchOf<kLanes, kMasks, true>(s, uo, vo, first, end, feed, feedPlusKill) ? 0 : kReactionKept;
         } else {
-            StepStretch<kLanes, false>(s, uo, vo, first, end, feed, feedPlusKill);
+            StepStretchOf<kLanes, kMasks, false>(s, uo, vo, first, end, feed, feedPlusKill);
             keep->out[g] = 0;
         }
     }
@@ -159,7 +209,7 @@ HUEMIX_TARGET_AVX512 void StepRowAvx512(const float* un, const float* uc, const 
                                         const float* vn, const float* vc, const float* vs,
                                         float* uo, float* vo, int gw, float feed,
                                         float feedPlusKill, const ReactionKeep* keep) {
-    StepRowLanes<16, true>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
+    StepRowLanes<16, true, true>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 #endif
 }  // namespace
