@@ -244,6 +244,12 @@ uint8_t* ReactionRingSummaries(uint8_t* summaries, int gw, int gh, int thread) {
     return summaries + static_cast<size_t>(ReactionStretches(gw)) * (2 * static_cast<size_t>(gh) + kReactionRingRows * thread);
 }
 
+float* ReactionRingStart(float* at) {
+    // Column 1, a float on, lands on a multiple of 64 bytes.
+    const uintptr_t column1 = reinterpret_cast<uintptr_t>(at + 1);
+    return at + ((64 - column1 % 64) % 64) / sizeof(float);
+}
+
 ReactionRowFunction ReactionRowFor(VectorKernel kernel) {
 #if HUEMIX_VECTOR_KERNELS
     switch (kernel) {
