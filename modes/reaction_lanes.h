@@ -298,22 +298,32 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaleUp(typename Lanes<kLanes>::U
 }
 
 // factor * x, x scaled, rounded as the unscaled product would be.
-template <int kLanes, bool kMasks>
-HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaledProduct(float factor, typename Lanes<kLanes>::F x) {
+// The lanes of product = factor * x marked in small, rounded again from the exact product.
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F RoundSmallProducts(float factor, typename Lanes<kLanes>::F x,
+                                                                  typename Lanes<kLanes>::F product,
+                                                                  typename Lanes<kLanes>::I small) {
     using F = typename Lanes<kLanes>::F;
     using U = typename Lanes<kLanes>::U;
-    using I = typename Lanes<kLanes>::I;
     using D = typename Lanes<kLanes>::D;
     using L = typename Lanes<kLanes>::L;
-    const F product = factor * x;
-    const U magnitude = (U)product & 0x7FFFFFFFu;
-    const I small = Below<kLanes>(magnitude, kBitsSmallestNormalScaled) & ((I)(0u - magnitude) >> 31);
-    if (!AnyLane<kLanes, kMasks>(small)) return product;
     const D exact = __builtin_convertvector(x, D) * static_cast<double>(factor);
     const D grid = (exact + 0x1.8p-33) - 0x1.8p-33;  // multiples of 2^-85, ties to even
     const L signBit = (L)exact & INT64_MIN;
     const F rounded = __builtin_convertvector((D)((L)grid | signBit), F);
     return (F)(((U)rounded & (U)small) | ((U)product & ~(U)small));
+}
+
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaledProduct(float factor, typename Lanes<kLanes>::F x) {
+    using F = typename Lanes<kLanes>::F;
+    using U = typename Lanes<kLanes>::U;
+    using I = typename Lanes<kLanes>::I;
+    const F product = factor * x;
+    const U magnitude = (U)product & 0x7FFFFFFFu;
+    const I small = Below<kLanes>(magnitude, kBitsSmallestNormalScaled) & ((I)(0u - magnitude) >> 31);
+    if (!AnyLane<kLanes>(small)) return product;
+    return RoundSmallProducts<kLanes>(factor, x, product, small);
 }
 
 // A scaled value back to the true bits: below 2^-62 (true 2^-126) as a subnormal's
@@ -331,6 +341,39 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaleDown(typename Lanes<kLanes>:
     return (((subnormal | (bits & 0x80000000u))) & (U)small) | ((bits - kScaleBits) & ~(U)small);
 }
 
+// The same three steps in code built for AVX-512: each choice between two lanes' ways
+// made with a mask register, and the other way's lanes left out of the arithmetic (a
+// masked lane raises no flag). Inlined only where built for AVX-512; vectors go in and
+// out through pointers, which every caller's calling convention passes alike.
+HUEMIX_TARGET_AVX512 inline void ScaleUpMasks(const float* p, Lanes<16>::F* out) {
+    const __m512i b = _mm512_loadu_si512(p);
+    const __mmask16 subnormal = _mm512_cmplt_epu32_mask(b, _mm512_set1_epi32(static_cast<int>(kBitsSmallestNormal)));
+    const __m512 normal = _mm512_castsi512_ps(_mm512_add_epi32(b, _mm512_set1_epi32(static_cast<int>(kScaleBits))));
+    const __m512 units = (__m512)__builtin_convertvector((Lanes<16>::I)b, Lanes<16>::F);
+    *out = (Lanes<16>::F)_mm512_mask_mul_ps(normal, subnormal, units, _mm512_set1_ps(0x1p-85f));
+}
+
+HUEMIX_TARGET_AVX512 inline void ScaledProductMasks(float factor, const Lanes<16>::F* x, Lanes<16>::F* out) {
+    const Lanes<16>::F product = factor * *x;
+    // Nonzero and below the scaled smallest normal number: magnitude less one wraps for a zero.
+    const __m512i magnitude = _mm512_and_si512((__m512i)product, _mm512_set1_epi32(0x7FFFFFFF));
+    const __mmask16 small = _mm512_cmplt_epu32_mask(_mm512_sub_epi32(magnitude, _mm512_set1_epi32(1)),
+                                                    _mm512_set1_epi32(static_cast<int>(kBitsSmallestNormalScaled - 1)));
+    *out = small ? RoundSmallProducts<16>(factor, *x, product, (Lanes<16>::I)_mm512_movm_epi32(small)) : product;
+}
+
+HUEMIX_TARGET_AVX512 inline void ScaleDownMasks(const Lanes<16>::F* x, Lanes<16>::U* out) {
+    const __m512i b = (__m512i)*x;
+    const __mmask16 small = _mm512_cmplt_epu32_mask(_mm512_and_si512(b, _mm512_set1_epi32(0x7FFFFFFF)),
+                                                     _mm512_set1_epi32(static_cast<int>(kBitsSmallestNormalScaled)));
+    const __m512i normal = _mm512_sub_epi32(b, _mm512_set1_epi32(static_cast<int>(kScaleBits)));
+    const Lanes<16>::F scaled = (Lanes<16>::F)_mm512_maskz_mul_ps(small, (__m512)*x, _mm512_set1_ps(0x1p85f));
+    const __m512i units =
+        _mm512_and_si512((__m512i)__builtin_convertvector(scaled, Lanes<16>::I), _mm512_set1_epi32(0x7FFFFFFF));
+    const __m512i subnormal = _mm512_or_si512(units, _mm512_and_si512(b, _mm512_set1_epi32(INT32_MIN)));
+    *out = (Lanes<16>::U)_mm512_mask_blend_epi32(small, normal, subnormal);
+}
+
 template <int kLanes, bool kMasks>
 HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaledLanes(const Stencil& s, float* uo, float* vo, int col,
                                                            float feed, float feedPlusKill) {
@@ -345,12 +388,27 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaledLanes(const Stencil& s, flo
     const F nu = ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu);
     Put<kLanes>(uo + col, nu);
 
-    const F cv = ScaleUp<kLanes>(cvBits);
-    const F lv = ((ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col - 1)) + ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col + 1))) +
-                  ScaleUp<kLanes>(BitsAt<kLanes>(s.vn + col))) +
-                 ScaleUp<kLanes>(BitsAt<kLanes>(s.vs + col)) - 4.0f * cv;
-    const F grown = (ScaledProduct<kLanes, kMasks>(kDiffusionV, lv) + cv) + q * 0x1p64f;
-    const U nv = ScaleDown<kLanes>(grown - ScaledProduct<kLanes, kMasks>(feedPlusKill, cv));
+    U nv;
+    if constexpr (kMasks) {
+        F cv, west, east, north, south, spread, decay;
+        ScaleUpMasks(s.vc + col, &cv);
+        ScaleUpMasks(s.vc + col - 1, &west);
+        ScaleUpMasks(s.vc + col + 1, &east);
+        ScaleUpMasks(s.vn + col, &north);
+        ScaleUpMasks(s.vs + col, &south);
+        const F lv = ((west + east) + north) + south - 4.0f * cv;
+        ScaledProductMasks(kDiffusionV, &lv, &spread);
+        ScaledProductMasks(feedPlusKill, &cv, &decay);
+        const F result = ((spread + cv) + q * 0x1p64f) - decay;
+        ScaleDownMasks(&result, &nv);
+    } else {
+        const F cv = ScaleUp<kLanes>(cvBits);
+        const F lv = ((ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col - 1)) + ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col + 1))) +
+                      ScaleUp<kLanes>(BitsAt<kLanes>(s.vn + col))) +
+                     ScaleUp<kLanes>(BitsAt<kLanes>(s.vs + col)) - 4.0f * cv;
+        const F grown = (ScaledProduct<kLanes>(kDiffusionV, lv) + cv) + q * 0x1p64f;
+        nv = ScaleDown<kLanes>(grown - ScaledProduct<kLanes>(feedPlusKill, cv));
+    }
     Put<kLanes>(vo + col, nv);
     return ((U)nu ^ (U)cu) | (nv ^ cvBits);
 }
