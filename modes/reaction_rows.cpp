@@ -105,7 +105,15 @@ HUEMIX_ALWAYS_INLINE bool StepStretch512(const Stencil& s, float* uo, float* vo,
         }
         if (col + 16 <= end) col = StepSlowRun512(s, uo, vo, col, end, feed, feedPlusKill, kCheck ? &moved : nullptr);
     }
-    if (col < end) StepSlowRun512(s, uo, vo, end - 16, end, feed, feedPlusKill, kCheck ? &moved : nullptr);
+    // The last vector, ending at end - 1 over cells already done, once a row or stretch.
+    if (col < end) {
+        if (RouteOfMasks(s, end - 16) == kRouteFast) {
+            const Lanes<16>::U bits = FastLanes<16>(s, uo, vo, end - 16, feed, feedPlusKill);
+            if constexpr (kCheck) moved |= bits;
+        } else {
+            StepSlowRun512(s, uo, vo, end - 16, end, feed, feedPlusKill, kCheck ? &moved : nullptr);
+        }
+    }
     return kCheck && AnyLane<16, true>((Lanes<16>::I)moved);
 }
 #endif
