@@ -203,6 +203,41 @@ HUEMIX_TARGET_AVX512 inline Route RouteOfMasks(const Stencil& s, int col) {
                                                                                                     : kRouteFaded;
 }
 
+// The same choice in code built for AVX2, whose comparisons are signed only: x exceeds
+// bound where the unsigned max of the two is not the bound, and one test of a whole
+// register says whether any lane does. Inlined only where built for AVX2.
+HUEMIX_TARGET_AVX2 inline __m256i BitsAvx2(const float* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// Nonzero in the lanes where x > bound, unsigned: there the maximum is not the bound.
+HUEMIX_TARGET_AVX2 inline __m256i AboveAvx2(__m256i x, uint32_t bound) {
+    const __m256i b = _mm256_set1_epi32(static_cast<int>(bound));
+    return _mm256_xor_si256(_mm256_max_epu32(x, b), b);
+}
+
+HUEMIX_TARGET_AVX2 inline Route RouteOfAvx2(const Stencil& s, int col) {
+    const __m256i v0 = BitsAvx2(s.vc + col - 1), v2 = BitsAvx2(s.vc + col + 1), v3 = BitsAvx2(s.vn + col),
+                  v4 = BitsAvx2(s.vs + col);
+    const __m256i one = _mm256_set1_epi32(1);
+    const __m256i uLow = _mm256_set1_epi32(static_cast<int>(kBitsMinFastU));
+    const __m256i vMost = _mm256_max_epu32(_mm256_max_epu32(v0, v2), _mm256_max_epu32(v3, v4));
+    const __m256i vLeast = _mm256_min_epu32(_mm256_min_epu32(_mm256_sub_epi32(v0, one), _mm256_sub_epi32(v2, one)),
+                                            _mm256_min_epu32(_mm256_sub_epi32(v3, one), _mm256_sub_epi32(v4, one)));
+    const __m256i uBeyond = _mm256_max_epu32(
+        _mm256_max_epu32(_mm256_sub_epi32(BitsAvx2(s.uc + col - 1), uLow), _mm256_sub_epi32(BitsAvx2(s.uc + col + 1), uLow)),
+        _mm256_max_epu32(_mm256_sub_epi32(BitsAvx2(s.un + col), uLow), _mm256_sub_epi32(BitsAvx2(s.us + col), uLow)));
+    const __m256i lowV = _mm256_set1_epi32(static_cast<int>(kBitsMinFastV - 1));
+    const __m256i outside = _mm256_or_si256(AboveAvx2(vMost, kBitsTwo), AboveAvx2(uBeyond, kBitsTwo - kBitsMinFastU));
+    // Below the bound where the minimum is not the bound.
+    const __m256i small = _mm256_xor_si256(_mm256_min_epu32(vLeast, lowV), lowV);
+    const __m256i either = _mm256_or_si256(outside, small);
+    if (_mm256_testz_si256(either, either)) return kRouteFast;
+    if (!_mm256_testz_si256(outside, outside)) return kRouteExact;
+    const __m256i unfaded = AboveAvx2(vMost, kBitsFadedV - 1);
+    return _mm256_testz_si256(unfaded, unfaded) ? kRouteFaded : kRouteScaled;
+}
+
 // The fast route. With every V input zero or at least 2^-96 and every U input in
 // [2^-20, 2], each value met is zero or a normal number: V's inputs are multiples of
 // 2^-119, so are their sums and the Laplacian, which is zero or at least 2^-119 and
