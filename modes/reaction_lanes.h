@@ -82,15 +82,18 @@ HUEMIX_ALWAYS_INLINE void Put(float* p, const V& v) {
 // tested at once, where a loop over the lanes would move each lane out of the vector
 // unit.
 // With kMasks (code built for AVX-512 only), one test into a mask register instead.
+#if HUEMIX_WIDE_KERNELS
 HUEMIX_TARGET_AVX512 inline bool AnyLaneMasks(Lanes<16>::I lanes) {
     return _mm512_test_epi32_mask((__m512i)lanes, (__m512i)lanes) != 0;
 }
+#endif
 
 template <int kLanes, bool kMasks = false>
 HUEMIX_ALWAYS_INLINE bool AnyLane(typename Lanes<kLanes>::I lanes) {
-    if constexpr (kMasks) {
-        return AnyLaneMasks(lanes);
-    } else if constexpr (kLanes == 16) {
+#if HUEMIX_WIDE_KERNELS
+    if constexpr (kMasks) return AnyLaneMasks(lanes);
+#endif
+    if constexpr (kLanes == 16) {
         const Lanes<8>::I low = __builtin_shufflevector(lanes, lanes, 0, 1, 2, 3, 4, 5, 6, 7);
         const Lanes<8>::I high = __builtin_shufflevector(lanes, lanes, 8, 9, 10, 11, 12, 13, 14, 15);
         return AnyLane<8>(low | high);
@@ -176,6 +179,7 @@ HUEMIX_ALWAYS_INLINE Route RouteOf(const Stencil& s, int col) {
     return AnyLane<kLanes>(unfaded) ? kRouteScaled : kRouteFaded;
 }
 
+#if HUEMIX_WIDE_KERNELS
 // The same choice in code built for AVX-512, the bounds compared into mask registers,
 // one instruction each: about a third of the instructions of the test above.
 // Inlined only where built for AVX-512 (the loops that take it are generic templates,
@@ -237,6 +241,7 @@ HUEMIX_TARGET_AVX2 inline Route RouteOfAvx2(const Stencil& s, int col) {
     const __m256i unfaded = AboveAvx2(vMost, kBitsFadedV - 1);
     return _mm256_testz_si256(unfaded, unfaded) ? kRouteFaded : kRouteScaled;
 }
+#endif
 
 // The fast route. With every V input zero or at least 2^-96 and every U input in
 // [2^-20, 2], each value met is zero or a normal number: V's inputs are multiples of
@@ -376,6 +381,7 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaleDown(typename Lanes<kLanes>:
     return (((subnormal | (bits & 0x80000000u))) & (U)small) | ((bits - kScaleBits) & ~(U)small);
 }
 
+#if HUEMIX_WIDE_KERNELS
 // The same three steps in code built for AVX-512: each choice between two lanes' ways
 // made with a mask register, and the other way's lanes left out of the arithmetic (a
 // masked lane raises no flag). Inlined only where built for AVX-512; vectors go in and
@@ -408,6 +414,7 @@ HUEMIX_TARGET_AVX512 inline void ScaleDownMasks(const Lanes<16>::F* x, Lanes<16>
     const __m512i subnormal = _mm512_or_si512(units, _mm512_and_si512(b, _mm512_set1_epi32(INT32_MIN)));
     *out = (Lanes<16>::U)_mm512_mask_blend_epi32(small, normal, subnormal);
 }
+#endif
 
 template <int kLanes, bool kMasks>
 HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaledLanes(const Stencil& s, float* uo, float* vo, int col,
@@ -424,6 +431,7 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaledLanes(const Stencil& s, flo
     Put<kLanes>(uo + col, nu);
 
     U nv;
+#if HUEMIX_WIDE_KERNELS
     if constexpr (kMasks) {
         F cv, west, east, north, south, spread, decay;
         ScaleUpMasks(s.vc + col, &cv);
@@ -436,7 +444,9 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaledLanes(const Stencil& s, flo
         ScaledProductMasks(feedPlusKill, &cv, &decay);
         const F result = ((spread + cv) + q * 0x1p64f) - decay;
         ScaleDownMasks(&result, &nv);
-    } else {
+    } else
+#endif
+    {
         const F cv = ScaleUp<kLanes>(cvBits);
         const F lv = ((ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col - 1)) + ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col + 1))) +
                       ScaleUp<kLanes>(BitsAt<kLanes>(s.vn + col))) +
