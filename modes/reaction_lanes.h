@@ -18,8 +18,8 @@
 // Each returns the bits in which its new cells differ from the cells before (U and V
 // or'ed together), so that a row can tell which stretches the step left as they were.
 //
-// Included by reaction_rows.cpp only: these helpers are always inlined into the loop
-// of one code path, built for that path's instruction set.
+// Included by reaction_rows.cpp, where these helpers are always inlined into the loop
+// of one code path, built for that path's instruction set, and by its tests.
 #pragma once
 
 #include <cstdint>
