@@ -52,7 +52,8 @@ void PassBand(const BandPass& pass, int first, int end, float* ringU, float* rin
     const int levels = pass.levels;
     const size_t stretches = ReactionStretches(gw);
     auto ringIndex = [](int level, int row) { return static_cast<size_t>((level - 1) * 3 + row % 3); };
-    auto ringRow = [&](float* ring, int level, int row) { return ring + ringIndex(level, row) * gw; };
+    const size_t ringStride = ReactionRingStride(gw);
+    auto ringRow = [&](float* ring, int level, int row) { return ring + ringIndex(level, row) * ringStride; };
     // Row `row` of the state after `level` of the pass's steps, and its summaries; the
     // border rows never change.
     auto onGrid = [gh](int level, int row) { return level == 0 || row == 0 || row == gh - 1; };
@@ -94,14 +95,18 @@ void PassBand(const BandPass& pass, int first, int end, float* ringU, float* rin
 
 void PassBands(void* context, int from, int to, int thread) {
     const BandPass& pass = *static_cast<const BandPass*>(context);
-    float* ringU = pass.bandRows + static_cast<size_t>(thread) * ReactionBandFloats(pass.gw);
-    float* ringV = ringU + static_cast<size_t>(kBandLevels - 1) * 3 * pass.gw;
+    float* rows = pass.bandRows + static_cast<size_t>(thread) * ReactionBandFloats(pass.gw);
+    float* ringU = ReactionRingStart(rows);
+    float* ringV = ReactionRingStart(rows + ReactionBandFloats(pass.gw) / 2);
     uint8_t* ringKept = pass.summaries ? ReactionRingSummaries(pass.summaries, pass.gw, pass.gh, thread) : nullptr;
     PassBand(pass, from + 1, to + 1, ringU, ringV, ringKept);
 }
 }  // namespace
 
-size_t ReactionBandFloats(int gw) { return static_cast<size_t>(2 * (kBandLevels - 1) * 3) * gw; }
+size_t ReactionBandFloats(int gw) {
+    // Two rings, each with room to start its rows on a cache line.
+    return 2 * (static_cast<size_t>((kBandLevels - 1) * 3) * ReactionRingStride(gw) + 15);
+}
 
 void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float* scratchU, float* scratchV,
                           int gw, int gh, int steps, float feed, float feedPlusKill, float* bandRows,

@@ -40,8 +40,16 @@ void FusedPass(float* u, float* v, float* ringU, float* ringV, uint8_t* gridKept
     auto ringIndex = [](int level, int row) { return static_cast<size_t>((level - 1) * 3 + row % 3); };
     // Row `row` of the state after `level` of this pass's steps, and its summaries.
     auto onGrid = [gh](int level, int row) { return level == 0 || row == 0 || row == gh - 1; };
+    // The rings are laid out on cache lines where the scratch grids have room for that.
+    size_t ringStride = ReactionRingStride(gw);
+    if (static_cast<size_t>(levels - 1) * 3 * ringStride + 15 <= static_cast<size_t>(gw) * gh) {
+        ringU = ReactionRingStart(ringU);
+        ringV = ReactionRingStart(ringV);
+    } else {
+        ringStride = gw;
+    }
     auto stateRow = [&](float* grid, float* ring, int level, int row) {
-        return onGrid(level, row) ? grid + static_cast<size_t>(row) * gw : ring + ringIndex(level, row) * gw;
+        return onGrid(level, row) ? grid + static_cast<size_t>(row) * gw : ring + ringIndex(level, row) * ringStride;
     };
     auto keptRow = [&](int level, int row) {
         return onGrid(level, row) ? gridKept + row * stretches : ringKept + ringIndex(level, row) * stretches;

@@ -18,8 +18,8 @@
 // Each returns the bits in which its new cells differ from the cells before (U and V
 // or'ed together), so that a row can tell which stretches the step left as they were.
 //
-// Included by reaction_rows.cpp only: these helpers are always inlined into the loop
-// of one code path, built for that path's instruction set.
+// Included by reaction_rows.cpp, where these helpers are always inlined into the loop
+// of one code path, built for that path's instruction set, and by its tests.
 #pragma once
 
 #include <cstdint>
@@ -81,8 +81,18 @@ HUEMIX_ALWAYS_INLINE void Put(float* p, const V& v) {
 // Whether any lane is nonzero: the halves are or'ed together down to 128 bits and
 // tested at once, where a loop over the lanes would move each lane out of the vector
 // unit.
-template <int kLanes>
+// With kMasks (code built for AVX-512 only), one test into a mask register instead.
+#if HUEMIX_WIDE_KERNELS
+HUEMIX_TARGET_AVX512 inline bool AnyLaneMasks(Lanes<16>::I lanes) {
+    return _mm512_test_epi32_mask((__m512i)lanes, (__m512i)lanes) != 0;
+}
+#endif
+
+template <int kLanes, bool kMasks = false>
 HUEMIX_ALWAYS_INLINE bool AnyLane(typename Lanes<kLanes>::I lanes) {
+#if HUEMIX_WIDE_KERNELS
+    if constexpr (kMasks) return AnyLaneMasks(lanes);
+#endif
     if constexpr (kLanes == 16) {
         const Lanes<8>::I low = __builtin_shufflevector(lanes, lanes, 0, 1, 2, 3, 4, 5, 6, 7);
         const Lanes<8>::I high = __builtin_shufflevector(lanes, lanes, 8, 9, 10, 11, 12, 13, 14, 15);
@@ -168,6 +178,70 @@ HUEMIX_ALWAYS_INLINE Route RouteOf(const Stencil& s, int col) {
     const I unfaded = Above<kLanes>(most, static_cast<int32_t>((kBitsFadedV - 1) ^ 0x80000000u));
     return AnyLane<kLanes>(unfaded) ? kRouteScaled : kRouteFaded;
 }
+
+#if HUEMIX_WIDE_KERNELS
+// The same choice in code built for AVX-512, the bounds compared into mask registers,
+// one instruction each: about a third of the instructions of the test above.
+// Inlined only where built for AVX-512 (the loops that take it are generic templates,
+// inlined into such functions), so not marked to be inlined always.
+HUEMIX_TARGET_AVX512 inline Route RouteOfMasks(const Stencil& s, int col) {
+    using U = Lanes<16>::U;
+    auto most = [](U a, U b) { return a > b ? a : b; };
+    auto least = [](U a, U b) { return a < b ? a : b; };
+    const U v0 = BitsAt<16>(s.vc + col - 1), v2 = BitsAt<16>(s.vc + col + 1), v3 = BitsAt<16>(s.vn + col),
+            v4 = BitsAt<16>(s.vs + col);
+    // Largest V pattern: negative numbers, sign bit set, count as the largest.
+    const U vMost = most(most(v0, v2), most(v3, v4));
+    // Smallest nonzero V pattern, less one: a zero wraps round to the largest.
+    const U vLeast = least(least(v0 - 1, v2 - 1), least(v3 - 1, v4 - 1));
+    // U patterns less the lower bound: outside [2^-20, 2] they land above the range.
+    const U uBeyond = most(most(BitsAt<16>(s.uc + col - 1) - kBitsMinFastU, BitsAt<16>(s.uc + col + 1) - kBitsMinFastU),
+                           most(BitsAt<16>(s.un + col) - kBitsMinFastU, BitsAt<16>(s.us + col) - kBitsMinFastU));
+    const __mmask16 outside =
+        _mm512_cmpgt_epu32_mask((__m512i)vMost, _mm512_set1_epi32(static_cast<int>(kBitsTwo))) |
+        _mm512_cmpgt_epu32_mask((__m512i)uBeyond, _mm512_set1_epi32(static_cast<int>(kBitsTwo - kBitsMinFastU)));
+    const __mmask16 small = _mm512_cmplt_epu32_mask((__m512i)vLeast, _mm512_set1_epi32(static_cast<int>(kBitsMinFastV - 1)));
+    if (!(outside | small)) return kRouteFast;
+    if (outside) return kRouteExact;
+    return _mm512_cmpge_epu32_mask((__m512i)vMost, _mm512_set1_epi32(static_cast<int>(kBitsFadedV))) ? kRouteScaled
+                                                                                                    : kRouteFaded;
+}
+
+// The same choice in code built for AVX2, whose comparisons are signed only: x exceeds
+// bound where the unsigned max of the two is not the bound, and one test of a whole
+// register says whether any lane does. Inlined only where built for AVX2.
+HUEMIX_TARGET_AVX2 inline __m256i BitsAvx2(const float* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// Nonzero in the lanes where x > bound, unsigned: there the maximum is not the bound.
+HUEMIX_TARGET_AVX2 inline __m256i AboveAvx2(__m256i x, uint32_t bound) {
+    const __m256i b = _mm256_set1_epi32(static_cast<int>(bound));
+    return _mm256_xor_si256(_mm256_max_epu32(x, b), b);
+}
+
+HUEMIX_TARGET_AVX2 inline Route RouteOfAvx2(const Stencil& s, int col) {
+    const __m256i v0 = BitsAvx2(s.vc + col - 1), v2 = BitsAvx2(s.vc + col + 1), v3 = BitsAvx2(s.vn + col),
+                  v4 = BitsAvx2(s.vs + col);
+    const __m256i one = _mm256_set1_epi32(1);
+    const __m256i uLow = _mm256_set1_epi32(static_cast<int>(kBitsMinFastU));
+    const __m256i vMost = _mm256_max_epu32(_mm256_max_epu32(v0, v2), _mm256_max_epu32(v3, v4));
+    const __m256i vLeast = _mm256_min_epu32(_mm256_min_epu32(_mm256_sub_epi32(v0, one), _mm256_sub_epi32(v2, one)),
+                                            _mm256_min_epu32(_mm256_sub_epi32(v3, one), _mm256_sub_epi32(v4, one)));
+    const __m256i uBeyond = _mm256_max_epu32(
+        _mm256_max_epu32(_mm256_sub_epi32(BitsAvx2(s.uc + col - 1), uLow), _mm256_sub_epi32(BitsAvx2(s.uc + col + 1), uLow)),
+        _mm256_max_epu32(_mm256_sub_epi32(BitsAvx2(s.un + col), uLow), _mm256_sub_epi32(BitsAvx2(s.us + col), uLow)));
+    const __m256i lowV = _mm256_set1_epi32(static_cast<int>(kBitsMinFastV - 1));
+    const __m256i outside = _mm256_or_si256(AboveAvx2(vMost, kBitsTwo), AboveAvx2(uBeyond, kBitsTwo - kBitsMinFastU));
+    // Below the bound where the minimum is not the bound.
+    const __m256i small = _mm256_xor_si256(_mm256_min_epu32(vLeast, lowV), lowV);
+    const __m256i either = _mm256_or_si256(outside, small);
+    if (_mm256_testz_si256(either, either)) return kRouteFast;
+    if (!_mm256_testz_si256(outside, outside)) return kRouteExact;
+    const __m256i unfaded = AboveAvx2(vMost, kBitsFadedV - 1);
+    return _mm256_testz_si256(unfaded, unfaded) ? kRouteFaded : kRouteScaled;
+}
+#endif
 
 // The fast route. With every V input zero or at least 2^-96 and every U input in
 // [2^-20, 2], each value met is zero or a normal number: V's inputs are multiples of
@@ -264,22 +338,32 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaleUp(typename Lanes<kLanes>::U
 }
 
 // factor * x, x scaled, rounded as the unscaled product would be.
+// The lanes of product = factor * x marked in small, rounded again from the exact product.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaledProduct(float factor, typename Lanes<kLanes>::F x) {
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F RoundSmallProducts(float factor, typename Lanes<kLanes>::F x,
+                                                                  typename Lanes<kLanes>::F product,
+                                                                  typename Lanes<kLanes>::I small) {
     using F = typename Lanes<kLanes>::F;
     using U = typename Lanes<kLanes>::U;
-    using I = typename Lanes<kLanes>::I;
     using D = typename Lanes<kLanes>::D;
     using L = typename Lanes<kLanes>::L;
-    const F product = factor * x;
-    const U magnitude = (U)product & 0x7FFFFFFFu;
-    const I small = Below<kLanes>(magnitude, kBitsSmallestNormalScaled) & ((I)(0u - magnitude) >> 31);
-    if (!AnyLane<kLanes>(small)) return product;
     const D exact = __builtin_convertvector(x, D) * static_cast<double>(factor);
     const D grid = (exact + 0x1.8p-33) - 0x1.8p-33;  // multiples of 2^-85, ties to even
     const L signBit = (L)exact & INT64_MIN;
     const F rounded = __builtin_convertvector((D)((L)grid | signBit), F);
     return (F)(((U)rounded & (U)small) | ((U)product & ~(U)small));
+}
+
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaledProduct(float factor, typename Lanes<kLanes>::F x) {
+    using F = typename Lanes<kLanes>::F;
+    using U = typename Lanes<kLanes>::U;
+    using I = typename Lanes<kLanes>::I;
+    const F product = factor * x;
+    const U magnitude = (U)product & 0x7FFFFFFFu;
+    const I small = Below<kLanes>(magnitude, kBitsSmallestNormalScaled) & ((I)(0u - magnitude) >> 31);
+    if (!AnyLane<kLanes>(small)) return product;
+    return RoundSmallProducts<kLanes>(factor, x, product, small);
 }
 
 // A scaled value back to the true bits: below 2^-62 (true 2^-126) as a subnormal's
@@ -297,7 +381,42 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaleDown(typename Lanes<kLanes>:
     return (((subnormal | (bits & 0x80000000u))) & (U)small) | ((bits - kScaleBits) & ~(U)small);
 }
 
-template <int kLanes>
+#if HUEMIX_WIDE_KERNELS
+// The same three steps in code built for AVX-512: each choice between two lanes' ways
+// made with a mask register, and the other way's lanes left out of the arithmetic (a
+// masked lane raises no flag). Inlined only where built for AVX-512; vectors go in and
+// out through pointers, which every caller's calling convention passes alike.
+HUEMIX_TARGET_AVX512 inline void ScaleUpMasks(const float* p, Lanes<16>::F* out) {
+    const __m512i b = _mm512_loadu_si512(p);
+    const __mmask16 subnormal = _mm512_cmplt_epu32_mask(b, _mm512_set1_epi32(static_cast<int>(kBitsSmallestNormal)));
+    const __m512 normal = _mm512_castsi512_ps(_mm512_add_epi32(b, _mm512_set1_epi32(static_cast<int>(kScaleBits))));
+    const __m512 units = (__m512)__builtin_convertvector((Lanes<16>::I)b, Lanes<16>::F);
+    *out = (Lanes<16>::F)_mm512_mask_mul_ps(normal, subnormal, units, _mm512_set1_ps(0x1p-85f));
+}
+
+HUEMIX_TARGET_AVX512 inline void ScaledProductMasks(float factor, const Lanes<16>::F* x, Lanes<16>::F* out) {
+    const Lanes<16>::F product = factor * *x;
+    // Nonzero and below the scaled smallest normal number: magnitude less one wraps for a zero.
+    const __m512i magnitude = _mm512_and_si512((__m512i)product, _mm512_set1_epi32(0x7FFFFFFF));
+    const __mmask16 small = _mm512_cmplt_epu32_mask(_mm512_sub_epi32(magnitude, _mm512_set1_epi32(1)),
+                                                    _mm512_set1_epi32(static_cast<int>(kBitsSmallestNormalScaled - 1)));
+    *out = small ? RoundSmallProducts<16>(factor, *x, product, (Lanes<16>::I)_mm512_movm_epi32(small)) : product;
+}
+
+HUEMIX_TARGET_AVX512 inline void ScaleDownMasks(const Lanes<16>::F* x, Lanes<16>::U* out) {
+    const __m512i b = (__m512i)*x;
+    const __mmask16 small = _mm512_cmplt_epu32_mask(_mm512_and_si512(b, _mm512_set1_epi32(0x7FFFFFFF)),
+                                                     _mm512_set1_epi32(static_cast<int>(kBitsSmallestNormalScaled)));
+    const __m512i normal = _mm512_sub_epi32(b, _mm512_set1_epi32(static_cast<int>(kScaleBits)));
+    const Lanes<16>::F scaled = (Lanes<16>::F)_mm512_maskz_mul_ps(small, (__m512)*x, _mm512_set1_ps(0x1p85f));
+    const __m512i units =
+        _mm512_and_si512((__m512i)__builtin_convertvector(scaled, Lanes<16>::I), _mm512_set1_epi32(0x7FFFFFFF));
+    const __m512i subnormal = _mm512_or_si512(units, _mm512_and_si512(b, _mm512_set1_epi32(INT32_MIN)));
+    *out = (Lanes<16>::U)_mm512_mask_blend_epi32(small, normal, subnormal);
+}
+#endif
+
+template <int kLanes, bool kMasks>
 HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaledLanes(const Stencil& s, float* uo, float* vo, int col,
                                                            float feed, float feedPlusKill) {
     using F = typename Lanes<kLanes>::F;
@@ -311,12 +430,30 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ScaledLanes(const Stencil& s, flo
     const F nu = ((kDiffusionU * lu + cu) - q) + feed * (1.0f - cu);
     Put<kLanes>(uo + col, nu);
 
-    const F cv = ScaleUp<kLanes>(cvBits);
-    const F lv = ((ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col - 1)) + ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col + 1))) +
-                  ScaleUp<kLanes>(BitsAt<kLanes>(s.vn + col))) +
-                 ScaleUp<kLanes>(BitsAt<kLanes>(s.vs + col)) - 4.0f * cv;
-    const F grown = (ScaledProduct<kLanes>(kDiffusionV, lv) + cv) + q * 0x1p64f;
-    const U nv = ScaleDown<kLanes>(grown - ScaledProduct<kLanes>(feedPlusKill, cv));
+    U nv;
+#if HUEMIX_WIDE_KERNELS
+    if constexpr (kMasks) {
+        F cv, west, east, north, south, spread, decay;
+        ScaleUpMasks(s.vc + col, &cv);
+        ScaleUpMasks(s.vc + col - 1, &west);
+        ScaleUpMasks(s.vc + col + 1, &east);
+        ScaleUpMasks(s.vn + col, &north);
+        ScaleUpMasks(s.vs + col, &south);
+        const F lv = ((west + east) + north) + south - 4.0f * cv;
+        ScaledProductMasks(kDiffusionV, &lv, &spread);
+        ScaledProductMasks(feedPlusKill, &cv, &decay);
+        const F result = ((spread + cv) + q * 0x1p64f) - decay;
+        ScaleDownMasks(&result, &nv);
+    } else
+#endif
+    {
+        const F cv = ScaleUp<kLanes>(cvBits);
+        const F lv = ((ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col - 1)) + ScaleUp<kLanes>(BitsAt<kLanes>(s.vc + col + 1))) +
+                      ScaleUp<kLanes>(BitsAt<kLanes>(s.vn + col))) +
+                     ScaleUp<kLanes>(BitsAt<kLanes>(s.vs + col)) - 4.0f * cv;
+        const F grown = (ScaledProduct<kLanes>(kDiffusionV, lv) + cv) + q * 0x1p64f;
+        nv = ScaleDown<kLanes>(grown - ScaledProduct<kLanes>(feedPlusKill, cv));
+    }
     Put<kLanes>(vo + col, nv);
     return ((U)nu ^ (U)cu) | (nv ^ cvBits);
 }
@@ -409,21 +546,28 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U ExactLanes(const Stencil& s, floa
     return (nuBits ^ BitsAt<kLanes>(s.uc + col)) | (nvBits ^ BitsAt<kLanes>(s.vc + col));
 }
 
-// kLanes cells by the route their inputs allow; returns the bits that moved.
-template <int kLanes>
-HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U StepLanes(const Stencil& s, float* uo, float* vo, int col,
-                                                         float feed, float feedPlusKill) {
-    switch (RouteOf<kLanes>(s, col)) {
+// kLanes cells by the given route; returns the bits that moved.
+template <int kLanes, bool kMasks = false>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U StepRouted(Route route, const Stencil& s, float* uo, float* vo, int col,
+                                                          float feed, float feedPlusKill) {
+    switch (route) {
         case kRouteFast:
             return FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
         case kRouteFaded:
             return FadedLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
         case kRouteScaled:
-            return ScaledLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+            return ScaledLanes<kLanes, kMasks>(s, uo, vo, col, feed, feedPlusKill);
         case kRouteExact:
             break;
     }
     return ExactLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+}
+
+// kLanes cells by the route their inputs allow; returns the bits that moved.
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::U StepLanes(const Stencil& s, float* uo, float* vo, int col,
+                                                         float feed, float feedPlusKill) {
+    return StepRouted<kLanes>(RouteOf<kLanes>(s, col), s, uo, vo, col, feed, feedPlusKill);
 }
 }  // namespace reaction_lanes
 #endif

@@ -70,6 +70,99 @@ HUEMIX_ALWAYS_INLINE bool StepStretch(const Stencil& s, float* uo, float* vo, in
     return AnyLane<kLanes>((typename Lanes<kLanes>::I)moved);
 }
 
+#if HUEMIX_WIDE_KERNELS
+using reaction_lanes::Route;
+using reaction_lanes::RouteOfAvx2;
+using reaction_lanes::RouteOfMasks;
+using reaction_lanes::StepRouted;
+
+// The route by the test of the wide paths' own instruction sets: mask registers for the
+// 512-bit path, AVX2's unsigned minima and maxima for the 256-bit one.
+template <int kLanes>
+HUEMIX_ALWAYS_INLINE Route RouteOwn(const Stencil& s, int col) {
+    if constexpr (kLanes == 16) {
+        return RouteOfMasks(s, col);
+    } else {
+        static_assert(kLanes == 8);
+        return RouteOfAvx2(s, col);
+    }
+}
+
+// The wide paths' vectors that are not on the fast route, from col on, the first
+// whatever its route, then up to the next fast one or end; returns where it stopped.
+// Out of line on the 512-bit path, so that the fast loop around it keeps its constants
+// and pointers in registers.
+template <int kLanes, bool kCheck>
+HUEMIX_ALWAYS_INLINE int StepSlowRun(const Stencil& s, float* uo, float* vo, int col, int end, float feed,
+                                     float feedPlusKill, typename Lanes<kLanes>::U* moved) {
+    typename Lanes<kLanes>::U bits{};
+    Route route = RouteOwn<kLanes>(s, col);
+    do {
+        const typename Lanes<kLanes>::U step = StepRouted<kLanes, kLanes == 16>(route, s, uo, vo, col, feed, feedPlusKill);
+        if constexpr (kCheck) bits |= step;
+        col += kLanes;
+    } while (col + kLanes <= end && (route = RouteOwn<kLanes>(s, col)) != kRouteFast);
+    if constexpr (kCheck) *moved |= bits;
+    return col;
+}
+
+template <bool kCheck>
+HUEMIX_TARGET_AVX512 __attribute__((noinline)) int StepSlowRun512(const Stencil& s, float* uo, float* vo, int col,
+                                                                  int end, float feed, float feedPlusKill,
+                                                                  Lanes<16>::U* moved) {
+    return StepSlowRun<16, kCheck>(s, uo, vo, col, end, feed, feedPlusKill, moved);
+}
+
+// Out of line for the 512-bit path; inline for the 256-bit one, which then took about a
+// fifth fewer instructions (a count, on three seeds).
+template <int kLanes, bool kCheck>
+HUEMIX_ALWAYS_INLINE int StepSlowRunOwn(const Stencil& s, float* uo, float* vo, int col, int end, float feed,
+                                        float feedPlusKill, typename Lanes<kLanes>::U* moved) {
+    if constexpr (kLanes == 16) {
+        return StepSlowRun512<kCheck>(s, uo, vo, col, end, feed, feedPlusKill, moved);
+    } else {
+        return StepSlowRun<8, kCheck>(s, uo, vo, col, end, feed, feedPlusKill, moved);
+    }
+}
+
+// StepStretch for the wide paths: runs of fast vectors in a loop of their own, runs of
+// the other routes in another.
+template <int kLanes, bool kCheck>
+HUEMIX_ALWAYS_INLINE bool StepStretchOwn(const Stencil& s, float* uo, float* vo, int first, int end, float feed,
+                                         float feedPlusKill) {
+    typename Lanes<kLanes>::U moved{};
+    int col = first;
+    while (col + kLanes <= end) {
+        for (; col + kLanes <= end && RouteOwn<kLanes>(s, col) == kRouteFast; col += kLanes) {
+            const typename Lanes<kLanes>::U bits = FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+            if constexpr (kCheck) moved |= bits;
+        }
+        if (col + kLanes <= end) col = StepSlowRunOwn<kLanes, kCheck>(s, uo, vo, col, end, feed, feedPlusKill, &moved);
+    }
+    // The last vector, ending at end - 1 over cells already done, once a row or stretch.
+    if (col < end) {
+        if (RouteOwn<kLanes>(s, end - kLanes) == kRouteFast) {
+            const typename Lanes<kLanes>::U bits = FastLanes<kLanes>(s, uo, vo, end - kLanes, feed, feedPlusKill);
+            if constexpr (kCheck) moved |= bits;
+        } else {
+            StepSlowRunOwn<kLanes, kCheck>(s, uo, vo, end - kLanes, end, feed, feedPlusKill, &moved);
+        }
+    }
+    return kCheck && AnyLane<kLanes, kLanes == 16>((typename Lanes<kLanes>::I)moved);
+}
+#endif
+
+// A stretch by the loop of the row's path: with kOwnTest, the one with the route test
+// of the path's own instruction set.
+template <int kLanes, bool kOwnTest, bool kCheck>
+HUEMIX_ALWAYS_INLINE bool StepStretchOf(const Stencil& s, float* uo, float* vo, int first, int end, float feed,
+                                        float feedPlusKill) {
+#if HUEMIX_WIDE_KERNELS
+    if constexpr (kOwnTest) return StepStretchOwn<kLanes, kCheck>(s, uo, vo, first, end, feed, feedPlusKill);
+#endif
+    return StepStretch<kLanes, kCheck>(s, uo, vo, first, end, feed, feedPlusKill);
+}
+
 // A whole row: vectors from column 1 on, and a last vector ending at column gw - 2 that
 // may overlap the one before it (those cells are computed twice, to the same values).
 // A row narrower than one vector is computed in a padded copy, so that it too takes the
@@ -77,7 +170,7 @@ HUEMIX_ALWAYS_INLINE bool StepStretch(const Stencil& s, float* uo, float* vo, in
 // copied (see ReactionKeep); the 128- and 256-bit loops leave that out and record no
 // stretch as kept: with 16 vector registers, recording the stretches spilled so much that
 // rows in motion lost about a fifth on AVX2, more than the resting ones gained.
-template <int kLanes, bool kKeep>
+template <int kLanes, bool kKeep, bool kOwnTest = false>
 HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const float* us,
                                        const float* vn, const float* vc, const float* vs,
                                        float* uo, float* vo, int gw, float feed,
@@ -105,7 +198,7 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
         for (int g = 0; g < stretches; ++g) anyKept |= keep->north[g] | keep->centre[g] | keep->south[g];
     }
     if (!kKeep || !keep || !(keep->checkAll || (anyKept & kReactionKept))) {
-        StepStretch<kLanes, false>(s, uo, vo, 1, gw - 1, feed, feedPlusKill);
+        StepStretchOf<kLanes, kOwnTest, false>(s, uo, vo, 1, gw - 1, feed, feedPlusKill);
         if (keep) __builtin_memset(keep->out, 0, stretches);
         return;
     }
@@ -124,9 +217,9 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
         // Stretches that moved one step before will most likely move again: only the
         // first step of a pass looks at every stretch, as a stretch may have come to rest.
         if (keep->checkAll || (keep->centre[g] & kReactionKept)) {
-            keep->out[g] = StepStretch<kLanes, true>(s, uo, vo, first, end, feed, feedPlusKill) ? 0 : kReactionKept;
+            keep->out[g] = StepStretchOf<kLanes, kOwnTest, true>(s, uo, vo, first, end, feed, feedPlusKill) ? 0 : kReactionKept;
         } else {
-            StepStretch<kLanes, false>(s, uo, vo, first, end, feed, feedPlusKill);
+            StepStretchOf<kLanes, kOwnTest, false>(s, uo, vo, first, end, feed, feedPlusKill);
             keep->out[g] = 0;
         }
     }
@@ -145,7 +238,7 @@ HUEMIX_TARGET_AVX2 void StepRowAvx2(const float* un, const float* uc, const floa
                                     const float* vn, const float* vc, const float* vs, float* uo,
                                     float* vo, int gw, float feed, float feedPlusKill,
                                     const ReactionKeep* keep) {
-    StepRowLanes<8, false>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
+    StepRowLanes<8, false, true>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 
 HUEMIX_TARGET_AVX2 void StepRowWideOnAvx2(const float* un, const float* uc, const float* us,
@@ -159,7 +252,7 @@ HUEMIX_TARGET_AVX512 void StepRowAvx512(const float* un, const float* uc, const 
                                         const float* vn, const float* vc, const float* vs,
                                         float* uo, float* vo, int gw, float feed,
                                         float feedPlusKill, const ReactionKeep* keep) {
-    StepRowLanes<16, true>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
+    StepRowLanes<16, true, true>(un, uc, us, vn, vc, vs, uo, vo, gw, feed, feedPlusKill, keep);
 }
 #endif
 }  // namespace
@@ -192,6 +285,12 @@ uint8_t* ReactionGridSummaries(uint8_t* summaries, int gw, int gh, int which) {
 
 uint8_t* ReactionRingSummaries(uint8_t* summaries, int gw, int gh, int thread) {
     return summaries + static_cast<size_t>(ReactionStretches(gw)) * (2 * static_cast<size_t>(gh) + kReactionRingRows * thread);
+}
+
+float* ReactionRingStart(float* at) {
+    // Column 1, a float on, lands on a multiple of 64 bytes.
+    const uintptr_t column1 = reinterpret_cast<uintptr_t>(at + 1);
+    return at + ((64 - column1 % 64) % 64) / sizeof(float);
 }
 
 ReactionRowFunction ReactionRowFor(VectorKernel kernel) {

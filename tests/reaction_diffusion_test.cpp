@@ -12,6 +12,7 @@
 #include "modes/modes.h"
 #include "modes/random_source.h"
 #include "modes/reaction_diffusion.h"
+#include "modes/reaction_lanes.h"
 #include "modes/vector_kernel.h"
 #include "tests/test_support.h"
 
@@ -294,6 +295,52 @@ TEST(ReactionDiffusion, EveryRouteOfTheRowLoopsIsExactAndMeetsNoSubnormal) {
             }
         }
     }
+}
+#endif
+
+#if HUEMIX_WIDE_KERNELS
+TEST(ReactionDiffusion, WidePathsChooseTheRoutesOfThePortableTest) {
+    // The 512- and 256-bit loops choose routes with tests of their own instruction sets.
+    // One more cautious than the portable test would only cost time, which no picture
+    // shows: so every choice is compared. Rows on the fast, faded or scaled route, with a
+    // few cells set to bit patterns at and beside every bound, anywhere in a vector's
+    // inputs.
+    using namespace reaction_lanes;
+    const uint32_t vBits[] = {0u, 1u, kBitsFadedV - 1, kBitsFadedV, kBitsSmallestNormal - 1, kBitsSmallestNormal,
+                              kBitsMinFastV - 1, kBitsMinFastV, kBitsMinProductV, 0x3E800000u, kBitsTwo,
+                              kBitsTwo + 1, 0x7F800000u, 0x80000000u, 0x80000001u, 0xBF800000u};
+    const uint32_t uBits[] = {kBitsMinFastU - 1, kBitsMinFastU, 0x3F000000u, kBitsTwo, kBitsTwo + 1, 0u, 0xBF000000u};
+    const bool wide512 = KernelAvailable(kKernelAvx512), wide256 = KernelAvailable(kKernelAvx2);
+    const int gw = 40;
+    std::vector<float> rows(6 * gw);
+    int compared = 0;
+    uint32_t s = 4242;
+    for (int trial = 0; trial < 3000; ++trial) {
+        const uint32_t backgrounds[] = {0x3E800000u, 3u, 0x08800000u};  // 0.25, 3 x 2^-149, 2^-110
+        for (int i = 0; i < 6 * gw; ++i) {
+            const uint32_t bits = i < 3 * gw ? 0x3F000000u : backgrounds[trial % 3];
+            std::memcpy(&rows[i], &bits, sizeof bits);
+        }
+        for (int k = trial / 3 % 3; k >= 0; --k) {
+            s = XorShift(s);
+            const int row = s % 6, col = (s >> 3) % gw;
+            s = XorShift(s);
+            const uint32_t bits = row < 3 ? uBits[s % 7] : vBits[s % 16];
+            std::memcpy(&rows[row * gw + col], &bits, sizeof bits);
+        }
+        const float* r = rows.data();
+        const Stencil stencil{r, r + gw, r + 2 * gw, r + 3 * gw, r + 4 * gw, r + 5 * gw};
+        for (int col = 1; col + 17 <= gw; col += 3) {
+            if (wide512) {
+                EXPECT_EQ(RouteOfMasks(stencil, col), RouteOf<16>(stencil, col)) << trial << " " << col;
+            }
+            if (wide256) {
+                EXPECT_EQ(RouteOfAvx2(stencil, col), RouteOf<8>(stencil, col)) << trial << " " << col;
+            }
+            compared += wide512 + wide256;
+        }
+    }
+    if (!compared) GTEST_SKIP() << "no wide path on this processor";
 }
 #endif
 
