@@ -83,15 +83,16 @@ HUEMIX_ALWAYS_INLINE void Put(float* p, const V& v) {
 // unit.
 // With kMasks (code built for AVX-512 only), one test into a mask register instead.
 #if HUEMIX_WIDE_KERNELS
-HUEMIX_TARGET_AVX512 inline bool AnyLaneMasks(Lanes<16>::I lanes) {
-    return _mm512_test_epi32_mask((__m512i)lanes, (__m512i)lanes) != 0;
+HUEMIX_TARGET_AVX512 inline bool AnyLaneMasks(const Lanes<16>::I* lanes) {
+    const __m512i x = (__m512i)*lanes;
+    return _mm512_test_epi32_mask(x, x) != 0;
 }
 #endif
 
 template <int kLanes, bool kMasks = false>
 HUEMIX_ALWAYS_INLINE bool AnyLane(typename Lanes<kLanes>::I lanes) {
 #if HUEMIX_WIDE_KERNELS
-    if constexpr (kMasks) return AnyLaneMasks(lanes);
+    if constexpr (kMasks) return AnyLaneMasks(&lanes);
 #endif
     if constexpr (kLanes == 16) {
         const Lanes<8>::I low = __builtin_shufflevector(lanes, lanes, 0, 1, 2, 3, 4, 5, 6, 7);
@@ -185,18 +186,24 @@ HUEMIX_ALWAYS_INLINE Route RouteOf(const Stencil& s, int col) {
 // Inlined only where built for AVX-512 (the loops that take it are generic templates,
 // inlined into such functions), so not marked to be inlined always.
 HUEMIX_TARGET_AVX512 inline Route RouteOfMasks(const Stencil& s, int col) {
+    // Written out without helpers: a vector passed to or from a function built without
+    // AVX-512 would change the calling convention.
     using U = Lanes<16>::U;
-    auto most = [](U a, U b) { return a > b ? a : b; };
-    auto least = [](U a, U b) { return a < b ? a : b; };
-    const U v0 = BitsAt<16>(s.vc + col - 1), v2 = BitsAt<16>(s.vc + col + 1), v3 = BitsAt<16>(s.vn + col),
-            v4 = BitsAt<16>(s.vs + col);
+    const U v0 = (U)_mm512_loadu_si512(s.vc + col - 1), v2 = (U)_mm512_loadu_si512(s.vc + col + 1),
+            v3 = (U)_mm512_loadu_si512(s.vn + col), v4 = (U)_mm512_loadu_si512(s.vs + col);
     // Largest V pattern: negative numbers, sign bit set, count as the largest.
-    const U vMost = most(most(v0, v2), most(v3, v4));
+    const U v02 = v0 > v2 ? v0 : v2, v34 = v3 > v4 ? v3 : v4;
+    const U vMost = v02 > v34 ? v02 : v34;
     // Smallest nonzero V pattern, less one: a zero wraps round to the largest.
-    const U vLeast = least(least(v0 - 1, v2 - 1), least(v3 - 1, v4 - 1));
+    const U l0 = v0 - 1, l2 = v2 - 1, l3 = v3 - 1, l4 = v4 - 1;
+    const U l02 = l0 < l2 ? l0 : l2, l34 = l3 < l4 ? l3 : l4;
+    const U vLeast = l02 < l34 ? l02 : l34;
     // U patterns less the lower bound: outside [2^-20, 2] they land above the range.
-    const U uBeyond = most(most(BitsAt<16>(s.uc + col - 1) - kBitsMinFastU, BitsAt<16>(s.uc + col + 1) - kBitsMinFastU),
-                           most(BitsAt<16>(s.un + col) - kBitsMinFastU, BitsAt<16>(s.us + col) - kBitsMinFastU));
+    const U u0 = (U)_mm512_loadu_si512(s.uc + col - 1) - kBitsMinFastU,
+            u2 = (U)_mm512_loadu_si512(s.uc + col + 1) - kBitsMinFastU,
+            u3 = (U)_mm512_loadu_si512(s.un + col) - kBitsMinFastU, u4 = (U)_mm512_loadu_si512(s.us + col) - kBitsMinFastU;
+    const U u02 = u0 > u2 ? u0 : u2, u34 = u3 > u4 ? u3 : u4;
+    const U uBeyond = u02 > u34 ? u02 : u34;
     const __mmask16 outside =
         _mm512_cmpgt_epu32_mask((__m512i)vMost, _mm512_set1_epi32(static_cast<int>(kBitsTwo))) |
         _mm512_cmpgt_epu32_mask((__m512i)uBeyond, _mm512_set1_epi32(static_cast<int>(kBitsTwo - kBitsMinFastU)));
@@ -338,20 +345,21 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaleUp(typename Lanes<kLanes>::U
 }
 
 // factor * x, x scaled, rounded as the unscaled product would be.
-// The lanes of product = factor * x marked in small, rounded again from the exact product.
+// The lanes of product = factor * x marked in small, rounded again from the exact
+// product. Vectors by pointer: the 512-bit path calls it from code built for AVX-512.
 template <int kLanes>
-HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F RoundSmallProducts(float factor, typename Lanes<kLanes>::F x,
-                                                                  typename Lanes<kLanes>::F product,
-                                                                  typename Lanes<kLanes>::I small) {
+HUEMIX_ALWAYS_INLINE void RoundSmallProducts(float factor, const typename Lanes<kLanes>::F* x,
+                                             const typename Lanes<kLanes>::F* product,
+                                             const typename Lanes<kLanes>::I* small, typename Lanes<kLanes>::F* out) {
     using F = typename Lanes<kLanes>::F;
     using U = typename Lanes<kLanes>::U;
     using D = typename Lanes<kLanes>::D;
     using L = typename Lanes<kLanes>::L;
-    const D exact = __builtin_convertvector(x, D) * static_cast<double>(factor);
+    const D exact = __builtin_convertvector(*x, D) * static_cast<double>(factor);
     const D grid = (exact + 0x1.8p-33) - 0x1.8p-33;  // multiples of 2^-85, ties to even
     const L signBit = (L)exact & INT64_MIN;
     const F rounded = __builtin_convertvector((D)((L)grid | signBit), F);
-    return (F)(((U)rounded & (U)small) | ((U)product & ~(U)small));
+    *out = (F)(((U)rounded & (U)*small) | ((U)*product & ~(U)*small));
 }
 
 template <int kLanes>
@@ -363,7 +371,9 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::F ScaledProduct(float factor, typen
     const U magnitude = (U)product & 0x7FFFFFFFu;
     const I small = Below<kLanes>(magnitude, kBitsSmallestNormalScaled) & ((I)(0u - magnitude) >> 31);
     if (!AnyLane<kLanes>(small)) return product;
-    return RoundSmallProducts<kLanes>(factor, x, product, small);
+    F rounded;
+    RoundSmallProducts<kLanes>(factor, &x, &product, &small, &rounded);
+    return rounded;
 }
 
 // A scaled value back to the true bits: below 2^-62 (true 2^-126) as a subnormal's
@@ -400,7 +410,12 @@ HUEMIX_TARGET_AVX512 inline void ScaledProductMasks(float factor, const Lanes<16
     const __m512i magnitude = _mm512_and_si512((__m512i)product, _mm512_set1_epi32(0x7FFFFFFF));
     const __mmask16 small = _mm512_cmplt_epu32_mask(_mm512_sub_epi32(magnitude, _mm512_set1_epi32(1)),
                                                     _mm512_set1_epi32(static_cast<int>(kBitsSmallestNormalScaled - 1)));
-    *out = small ? RoundSmallProducts<16>(factor, *x, product, (Lanes<16>::I)_mm512_movm_epi32(small)) : product;
+    if (small) {
+        const Lanes<16>::I lanes = (Lanes<16>::I)_mm512_movm_epi32(small);
+        RoundSmallProducts<16>(factor, x, &product, &lanes, out);
+    } else {
+        *out = product;
+    }
 }
 
 HUEMIX_TARGET_AVX512 inline void ScaleDownMasks(const Lanes<16>::F* x, Lanes<16>::U* out) {
