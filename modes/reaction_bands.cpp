@@ -113,6 +113,7 @@ void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float
                           uint8_t* summaries) {
     if (gw < 3 || gh < 3 || steps <= 0) return;  // no interior cells
     const size_t bytes = static_cast<size_t>(gw) * gh * sizeof(float);
+    stepRow = ReactionEnterScaled(stepRow, v, static_cast<size_t>(gw) * gh);
     // The scratch grids take the borders, which no step changes.
     std::memcpy(scratchU, u, bytes);
     std::memcpy(scratchV, v, bytes);
@@ -143,6 +144,7 @@ void ReactionStepsInBands(ReactionRowFunction stepRow, float* u, float* v, float
         std::memcpy(u, pass.u, bytes);
         std::memcpy(v, pass.v, bytes);
     }
+    ReactionLeaveScaled(stepRow, v, static_cast<size_t>(gw) * gh);
 }
 
 int BandRows(int interior, int threads) {

@@ -81,6 +81,10 @@ void FusedPass(float* u, float* v, float* ringU, float* ringV, uint8_t* gridKept
     }
 }
 
+// `steps` time steps with V held as stepRow holds it.
+void StepsAsHeld(ReactionRowFunction stepRow, float* u, float* v, float* scratchU, float* scratchV, int gw, int gh,
+                 int steps, float feed, float feedPlusKill, uint8_t* summaries);
+
 // Nearest-neighbour stretch of the final V grid over the whole Canvas.
 void MapToCanvas(const float* v, int gw, int gh) {
     const int w = art.canvasWidth;
@@ -134,6 +138,15 @@ void ReactionStepsWith(ReactionRowFunction stepRow, float* u, float* v, float* s
                        float* scratchV, int gw, int gh, int steps, float feed,
                        float feedPlusKill, uint8_t* summaries) {
     if (gw < 3 || gh < 3) return;  // no interior cells
+    const size_t cells = static_cast<size_t>(gw) * gh;
+    stepRow = ReactionEnterScaled(stepRow, v, cells);
+    StepsAsHeld(stepRow, u, v, scratchU, scratchV, gw, gh, steps, feed, feedPlusKill, summaries);
+    ReactionLeaveScaled(stepRow, v, cells);
+}
+
+namespace {
+void StepsAsHeld(ReactionRowFunction stepRow, float* u, float* v, float* scratchU, float* scratchV, int gw, int gh,
+                 int steps, float feed, float feedPlusKill, uint8_t* summaries) {
     uint8_t* gridKept = nullptr;
     uint8_t* ringKept = nullptr;
     if (summaries) {
@@ -161,6 +174,8 @@ void ReactionStepsWith(ReactionRowFunction stepRow, float* u, float* v, float* s
         }
     }
 }
+
+}  // namespace
 
 void ReactionTrial(VectorKernel kernel) {
     constexpr int kWidth = 600;

@@ -3,6 +3,8 @@
 // vectors.
 #include "modes/reaction_rows.h"
 
+#include <cstring>
+
 #include "modes/reaction_lanes.h"
 
 namespace {
@@ -26,12 +28,11 @@ HUEMIX_ALWAYS_INLINE void StepCell(const float* un, const float* uc, const float
 
 #if HUEMIX_VECTOR_KERNELS
 using reaction_lanes::AnyLane;
-using reaction_lanes::FastLanes;
-using reaction_lanes::kRouteFast;
+using reaction_lanes::ExactLanes;
+using reaction_lanes::InScaledRange;
 using reaction_lanes::Lanes;
-using reaction_lanes::RouteOf;
+using reaction_lanes::ScaledLanes;
 using reaction_lanes::Stencil;
-using reaction_lanes::StepLanes;
 
 // Whether stretch g's inputs were all kept: its own cells in the three rows, and the
 // cells beside it in the centre row, which lie in the stretches either side.
@@ -42,125 +43,76 @@ HUEMIX_ALWAYS_INLINE bool KeptAround(const ReactionKeep& keep, int g, int stretc
     return kept & kReactionKept;
 }
 
-// The vectors of cells first .. end - 1, the last one ending at end - 1; with kCheck,
-// whether any cell moved.
-template <int kLanes, bool kCheck>
-HUEMIX_ALWAYS_INLINE bool StepStretch(const Stencil& s, float* uo, float* vo, int first, int end, float feed,
-                                      float feedPlusKill) {
-    int col = first;
-    if constexpr (!kCheck) {
-        for (; col + kLanes <= end; col += kLanes) StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-        if (col < end) StepLanes<kLanes>(s, uo, vo, end - kLanes, feed, feedPlusKill);
-        return false;
-    }
-    // Runs of vectors on the fast route, and runs on the others, each in a loop of its
-    // own: one loop holding every route and the bits that moved made the compiler keep
-    // the fast route's constants and pointers in memory, for the registers the others
-    // need. (Without those bits, the one loop is the faster.)
-    typename Lanes<kLanes>::U moved{};
-    while (col + kLanes <= end) {
-        for (; col + kLanes <= end && RouteOf<kLanes>(s, col) == kRouteFast; col += kLanes) {
-            moved |= FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-        }
-        for (; col + kLanes <= end && RouteOf<kLanes>(s, col) != kRouteFast; col += kLanes) {
-            moved |= StepLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-        }
-    }
-    if (col < end) moved |= StepLanes<kLanes>(s, uo, vo, end - kLanes, feed, feedPlusKill);
-    return AnyLane<kLanes>((typename Lanes<kLanes>::I)moved);
-}
-
+// The range test of the scaled route: with kOwnTest, in the wide paths' own instruction
+// sets (mask registers for the 512-bit path, AVX2's unsigned maxima for the 256-bit one).
+template <int kLanes, bool kOwnTest>
+HUEMIX_ALWAYS_INLINE bool InRangeOf(const Stencil& s, int col) {
 #if HUEMIX_WIDE_KERNELS
-using reaction_lanes::Route;
-using reaction_lanes::RouteOfAvx2;
-using reaction_lanes::RouteOfMasks;
-using reaction_lanes::StepRouted;
-
-// The route by the test of the wide paths' own instruction sets: mask registers for the
-// 512-bit path, AVX2's unsigned minima and maxima for the 256-bit one.
-template <int kLanes>
-HUEMIX_ALWAYS_INLINE Route RouteOwn(const Stencil& s, int col) {
-    if constexpr (kLanes == 16) {
-        return RouteOfMasks(s, col);
-    } else {
-        static_assert(kLanes == 8);
-        return RouteOfAvx2(s, col);
-    }
+    if constexpr (kOwnTest && kLanes == 16) return reaction_lanes::InScaledRangeMasks(s, col);
+    if constexpr (kOwnTest && kLanes == 8) return reaction_lanes::InScaledRangeAvx2(s, col);
+#endif
+    return InScaledRange<kLanes>(s, col);
 }
 
-// The wide paths' vectors that are not on the fast route, from col on, the first
-// whatever its route, then up to the next fast one or end; returns where it stopped.
-// Out of line on the 512-bit path, so that the fast loop around it keeps its constants
-// and pointers in registers.
-template <int kLanes, bool kCheck>
-HUEMIX_ALWAYS_INLINE int StepSlowRun(const Stencil& s, float* uo, float* vo, int col, int end, float feed,
-                                     float feedPlusKill, typename Lanes<kLanes>::U* moved) {
-    typename Lanes<kLanes>::U bits{};
-    Route route = RouteOwn<kLanes>(s, col);
+// The vectors that need more than the scaled route's plain arithmetic, from col on: the
+// first whatever it needs, then up to and including the next that needs nothing more,
+// or to end. Returns where it stopped.
+template <int kLanes, bool kOwnTest>
+HUEMIX_ALWAYS_INLINE int StepCarefulRun(const Stencil& s, float* uo, float* vo, int col, int end, float feed,
+                                        float feedPlusKill, typename Lanes<kLanes>::U* moved) {
+    constexpr bool kMasks = kOwnTest && kLanes == 16;
+    bool careful;
     do {
-        const typename Lanes<kLanes>::U step = StepRouted<kLanes, kLanes == 16>(route, s, uo, vo, col, feed, feedPlusKill);
-        if constexpr (kCheck) bits |= step;
+        if (InRangeOf<kLanes, kOwnTest>(s, col)) {
+            careful = ScaledLanes<kLanes, true, kMasks>(s, uo, vo, col, feed, feedPlusKill, moved);
+        } else {
+            *moved |= ExactLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
+            careful = true;
+        }
         col += kLanes;
-    } while (col + kLanes <= end && (route = RouteOwn<kLanes>(s, col)) != kRouteFast);
-    if constexpr (kCheck) *moved |= bits;
+    } while (careful && col + kLanes <= end);
     return col;
 }
 
-template <bool kCheck>
-HUEMIX_TARGET_AVX512 __attribute__((noinline)) int StepSlowRun512(const Stencil& s, float* uo, float* vo, int col,
-                                                                  int end, float feed, float feedPlusKill,
-                                                                  Lanes<16>::U* moved) {
-    return StepSlowRun<16, kCheck>(s, uo, vo, col, end, feed, feedPlusKill, moved);
+#if HUEMIX_WIDE_KERNELS
+// Out of line for the 512-bit path, so that the loop around it keeps its constants and
+// pointers in registers.
+HUEMIX_TARGET_AVX512 __attribute__((noinline)) int StepCarefulRun512(const Stencil& s, float* uo, float* vo, int col,
+                                                                     int end, float feed, float feedPlusKill,
+                                                                     Lanes<16>::U* moved) {
+    return StepCarefulRun<16, true>(s, uo, vo, col, end, feed, feedPlusKill, moved);
+}
+#endif
+
+template <int kLanes, bool kOwnTest>
+HUEMIX_ALWAYS_INLINE int StepCarefulRunOf(const Stencil& s, float* uo, float* vo, int col, int end, float feed,
+                                          float feedPlusKill, typename Lanes<kLanes>::U* moved) {
+#if HUEMIX_WIDE_KERNELS
+    if constexpr (kOwnTest && kLanes == 16) return StepCarefulRun512(s, uo, vo, col, end, feed, feedPlusKill, moved);
+#endif
+    return StepCarefulRun<kLanes, kOwnTest>(s, uo, vo, col, end, feed, feedPlusKill, moved);
 }
 
-// Out of line for the 512-bit path; inline for the 256-bit one, which then took about a
-// fifth fewer instructions (a count, on three seeds).
-template <int kLanes, bool kCheck>
-HUEMIX_ALWAYS_INLINE int StepSlowRunOwn(const Stencil& s, float* uo, float* vo, int col, int end, float feed,
-                                        float feedPlusKill, typename Lanes<kLanes>::U* moved) {
-    if constexpr (kLanes == 16) {
-        return StepSlowRun512<kCheck>(s, uo, vo, col, end, feed, feedPlusKill, moved);
-    } else {
-        return StepSlowRun<8, kCheck>(s, uo, vo, col, end, feed, feedPlusKill, moved);
-    }
-}
-
-// StepStretch for the wide paths: runs of fast vectors in a loop of their own, runs of
-// the other routes in another.
-template <int kLanes, bool kCheck>
-HUEMIX_ALWAYS_INLINE bool StepStretchOwn(const Stencil& s, float* uo, float* vo, int first, int end, float feed,
-                                         float feedPlusKill) {
+// The vectors of cells first .. end - 1, the last one ending at end - 1 (over cells
+// already done, which get the values they have); returns whether any cell moved.
+// Runs of vectors on the scaled route's plain arithmetic in a loop of their own, the
+// others in another: one loop holding both made the compiler keep the constants and
+// pointers in memory, for the registers the rounding needs.
+template <int kLanes, bool kOwnTest>
+HUEMIX_ALWAYS_INLINE bool StepStretch(const Stencil& s, float* uo, float* vo, int first, int end, float feed,
+                                      float feedPlusKill) {
+    constexpr bool kMasks = kOwnTest && kLanes == 16;
     typename Lanes<kLanes>::U moved{};
     int col = first;
     while (col + kLanes <= end) {
-        for (; col + kLanes <= end && RouteOwn<kLanes>(s, col) == kRouteFast; col += kLanes) {
-            const typename Lanes<kLanes>::U bits = FastLanes<kLanes>(s, uo, vo, col, feed, feedPlusKill);
-            if constexpr (kCheck) moved |= bits;
+        while (col + kLanes <= end && InRangeOf<kLanes, kOwnTest>(s, col) &&
+               !ScaledLanes<kLanes, false, kMasks>(s, uo, vo, col, feed, feedPlusKill, &moved)) {
+            col += kLanes;
         }
-        if (col + kLanes <= end) col = StepSlowRunOwn<kLanes, kCheck>(s, uo, vo, col, end, feed, feedPlusKill, &moved);
+        if (col + kLanes <= end) col = StepCarefulRunOf<kLanes, kOwnTest>(s, uo, vo, col, end, feed, feedPlusKill, &moved);
     }
-    // The last vector, ending at end - 1 over cells already done, once a row or stretch.
-    if (col < end) {
-        if (RouteOwn<kLanes>(s, end - kLanes) == kRouteFast) {
-            const typename Lanes<kLanes>::U bits = FastLanes<kLanes>(s, uo, vo, end - kLanes, feed, feedPlusKill);
-            if constexpr (kCheck) moved |= bits;
-        } else {
-            StepSlowRunOwn<kLanes, kCheck>(s, uo, vo, end - kLanes, end, feed, feedPlusKill, &moved);
-        }
-    }
-    return kCheck && AnyLane<kLanes, kLanes == 16>((typename Lanes<kLanes>::I)moved);
-}
-#endif
-
-// A stretch by the loop of the row's path: with kOwnTest, the one with the route test
-// of the path's own instruction set.
-template <int kLanes, bool kOwnTest, bool kCheck>
-HUEMIX_ALWAYS_INLINE bool StepStretchOf(const Stencil& s, float* uo, float* vo, int first, int end, float feed,
-                                        float feedPlusKill) {
-#if HUEMIX_WIDE_KERNELS
-    if constexpr (kOwnTest) return StepStretchOwn<kLanes, kCheck>(s, uo, vo, first, end, feed, feedPlusKill);
-#endif
-    return StepStretch<kLanes, kCheck>(s, uo, vo, first, end, feed, feedPlusKill);
+    if (col < end) StepCarefulRunOf<kLanes, kOwnTest>(s, uo, vo, end - kLanes, end, feed, feedPlusKill, &moved);
+    return AnyLane<kLanes, kMasks>((typename Lanes<kLanes>::I)moved);
 }
 
 // A whole row: vectors from column 1 on, and a last vector ending at column gw - 2 that
@@ -182,7 +134,8 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
         const float* in[6] = {un, uc, us, vn, vc, vs};
         for (int r = 0; r < 6; ++r) __builtin_memcpy(rows[r], in[r], gw * sizeof(float));
         const Stencil padded{rows[0], rows[1], rows[2], rows[3], rows[4], rows[5]};
-        StepLanes<kLanes>(padded, rows[6], rows[7], 1, feed, feedPlusKill);
+        typename Lanes<kLanes>::U moved{};
+        StepCarefulRun<kLanes, false>(padded, rows[6], rows[7], 1, 1 + kLanes, feed, feedPlusKill, &moved);
         __builtin_memcpy(uo + 1, rows[6] + 1, (gw - 2) * sizeof(float));
         __builtin_memcpy(vo + 1, rows[7] + 1, (gw - 2) * sizeof(float));
         if (keep) keep->out[0] = 0;
@@ -198,7 +151,7 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
         for (int g = 0; g < stretches; ++g) anyKept |= keep->north[g] | keep->centre[g] | keep->south[g];
     }
     if (!kKeep || !keep || !(keep->checkAll || (anyKept & kReactionKept))) {
-        StepStretchOf<kLanes, kOwnTest, false>(s, uo, vo, 1, gw - 1, feed, feedPlusKill);
+        StepStretch<kLanes, kOwnTest>(s, uo, vo, 1, gw - 1, feed, feedPlusKill);
         if (keep) __builtin_memset(keep->out, 0, stretches);
         return;
     }
@@ -217,9 +170,9 @@ HUEMIX_ALWAYS_INLINE void StepRowLanes(const float* un, const float* uc, const f
         // Stretches that moved one step before will most likely move again: only the
         // first step of a pass looks at every stretch, as a stretch may have come to rest.
         if (keep->checkAll || (keep->centre[g] & kReactionKept)) {
-            keep->out[g] = StepStretchOf<kLanes, kOwnTest, true>(s, uo, vo, first, end, feed, feedPlusKill) ? 0 : kReactionKept;
+            keep->out[g] = StepStretch<kLanes, kOwnTest>(s, uo, vo, first, end, feed, feedPlusKill) ? 0 : kReactionKept;
         } else {
-            StepStretchOf<kLanes, kOwnTest, false>(s, uo, vo, first, end, feed, feedPlusKill);
+            StepStretch<kLanes, kOwnTest>(s, uo, vo, first, end, feed, feedPlusKill);
             keep->out[g] = 0;
         }
     }
@@ -266,6 +219,65 @@ void ReactionRowPlain(const float* un, const float* uc, const float* us, const f
     if (keep) {
         for (int g = 0; g < ReactionStretches(gw); ++g) keep->out[g] = 0;
     }
+}
+
+bool ReactionRowScalesV(ReactionRowFunction stepRow) { return stepRow != ReactionRowPlain; }
+
+namespace {
+constexpr uint32_t kMagnitude = 0x7FFFFFFFu;
+constexpr uint32_t kInfinity = 0x7F800000u;
+constexpr uint32_t kScaleBits = 64u << 23;                // adds 64 to an exponent
+constexpr uint32_t kSmallestNormalScaled = 0x20800000u;  // 2^-62: true 2^-126
+
+uint32_t BitsOf(float x) {
+    uint32_t bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits;
+}
+
+float FloatOf(uint32_t bits) {
+    float x;
+    std::memcpy(&x, &bits, sizeof x);
+    return x;
+}
+}  // namespace
+
+void ReactionScaleV(float* v, size_t cells) {
+    for (size_t i = 0; i < cells; ++i) {
+        const uint32_t bits = BitsOf(v[i]);
+        const uint32_t magnitude = bits & kMagnitude;
+        if (magnitude >= kInfinity) continue;
+        // A normal number by its exponent; a subnormal or zero from its whole multiple of
+        // 2^-149, exact in single precision.
+        v[i] = magnitude >= 0x00800000u ? FloatOf(bits + kScaleBits)
+                                        : FloatOf((bits & ~kMagnitude) | BitsOf(static_cast<float>(magnitude) * 0x1p-85f));
+    }
+}
+
+void ReactionUnscaleV(float* v, size_t cells) {
+    for (size_t i = 0; i < cells; ++i) {
+        const uint32_t bits = BitsOf(v[i]);
+        const uint32_t magnitude = bits & kMagnitude;
+        if (magnitude >= kInfinity) continue;
+        // Below the scaled smallest normal number the value is a whole number of 2^-85,
+        // the subnormal's multiple of 2^-149.
+        v[i] = magnitude >= kSmallestNormalScaled
+                   ? FloatOf(bits - kScaleBits)
+                   : FloatOf((bits & ~kMagnitude) | static_cast<uint32_t>(FloatOf(magnitude) * 0x1p85f));
+    }
+}
+
+ReactionRowFunction ReactionEnterScaled(ReactionRowFunction stepRow, float* v, size_t cells) {
+    if (!ReactionRowScalesV(stepRow)) return stepRow;
+    for (size_t i = 0; i < cells; ++i) {
+        if ((BitsOf(v[i]) & kMagnitude) > 0x4F800000u) return ReactionRowPlain;  // beyond 2^32, or not finite
+    }
+    ReactionScaleV(v, cells);
+    return stepRow;
+}
+
+void ReactionLeaveScaled(ReactionRowFunction used, float* v, size_t cells) {
+    if (ReactionRowScalesV(used)) ReactionUnscaleV(v, cells);
 }
 
 void ResetReactionSummaries(uint8_t* summaries, int gw, int gh) {

@@ -62,6 +62,24 @@ using ReactionRowFunction = void (*)(const float* un, const float* uc, const flo
                                      float* uo, float* vo, int gw, float feed,
                                      float feedPlusKill, const ReactionKeep* keep);
 
+// How the loops hold V. The vector loops hold it 2^64 times larger than its value, so
+// that every V the model makes, down to the smallest subnormal, is a normal number (see
+// reaction_lanes.h); the plain loop holds it as it is. A computation of many steps
+// scales V once at its start and back at its end (ReactionEnterScaled), bit for bit
+// either way. A true V of 2^64 or more could not be held scaled; the model's own values
+// stay below 2, and grids that start with any V beyond 2^32 in size, or not finite, are
+// stepped by the plain loop.
+bool ReactionRowScalesV(ReactionRowFunction stepRow);
+// V to and from the scaled form in place, by their bits: no floating-point operation
+// meets a subnormal.
+void ReactionScaleV(float* v, size_t cells);
+void ReactionUnscaleV(float* v, size_t cells);
+// The loop to step grids of that many cells with: stepRow, with V scaled in place where
+// stepRow holds it so; the plain loop where V cannot be (above). ReactionLeaveScaled,
+// given the loop that returned, puts V back as it is.
+ReactionRowFunction ReactionEnterScaled(ReactionRowFunction stepRow, float* v, size_t cells);
+void ReactionLeaveScaled(ReactionRowFunction used, float* v, size_t cells);
+
 // The reference loop: one cell at a time, every operation rounded to single precision
 // in the order of the model. It computes every stretch and records none as kept.
 void ReactionRowPlain(const float* un, const float* uc, const float* us, const float* vn,
