@@ -225,6 +225,22 @@ HUEMIX_ALWAYS_INLINE typename Lanes<kLanes>::I SmallProduct(typename Lanes<kLane
     return Below<kLanes>(magnitude, kBitsSmallestNormalScaled) & ((I)(0u - magnitude) >> 31);
 }
 
+#if HUEMIX_WIDE_KERNELS
+// Whether any lane of spread or decay (decay never negative) is small, as SmallProduct
+// says, in code built for AVX2: the magnitudes less one (a zero wraps round to the
+// largest) below the bound where their unsigned minimum with it is not the bound.
+// Vectors by pointer, as below.
+HUEMIX_TARGET_AVX2 inline bool AnySmallProductAvx2(const Lanes<8>::F* spread, const Lanes<8>::F* decay) {
+    const __m256i one = _mm256_set1_epi32(1);
+    const __m256i bound = _mm256_set1_epi32(static_cast<int>(kBitsSmallestNormalScaled - 1));
+    const __m256i spreadLess = _mm256_sub_epi32(_mm256_and_si256((__m256i)*spread, _mm256_set1_epi32(0x7FFFFFFF)), one);
+    const __m256i least = _mm256_min_epu32(_mm256_min_epu32(spreadLess, _mm256_sub_epi32((__m256i)*decay, one)), bound);
+    const __m256i below = _mm256_xor_si256(least, bound);
+    return !_mm256_testz_si256(below, below);
+}
+#endif
+
+
 // The lanes of product = factor * x (x scaled) marked in small, rounded again from the
 // exact product, in double precision, to the spacing of the subnormals scaled (2^-85).
 // Vectors by pointer: the 512-bit path calls it from code built for AVX-512.
@@ -254,7 +270,8 @@ HUEMIX_ALWAYS_INLINE void RoundSmallProducts(float factor, const typename Lanes<
 // subtracting it leaves that sum as it is: q is taken as zero there, never computed.
 // Returns whether some product needed rounding again: with kRound it was, without it
 // the vector is left unwritten. moved gathers the bits that moved.
-template <int kLanes, bool kRound, bool kMasks = false>
+// kMasks and kOwnAvx2 choose tests of code built for AVX-512 or for AVX2.
+template <int kLanes, bool kRound, bool kMasks = false, bool kOwnAvx2 = false>
 HUEMIX_ALWAYS_INLINE bool ScaledLanes(const Stencil& s, float* uo, float* vo, int col, float feed, float feedPlusKill,
                                       typename Lanes<kLanes>::U* moved) {
     using F = typename Lanes<kLanes>::F;
@@ -266,10 +283,18 @@ HUEMIX_ALWAYS_INLINE bool ScaledLanes(const Stencil& s, float* uo, float* vo, in
                  At<kLanes>(s.vs + col) - 4.0f * cv;
     F spread = kDiffusionV * lv;
     F decay = feedPlusKill * cv;
-    const I smallSpread = SmallProduct<kLanes>(spread), smallDecay = SmallProduct<kLanes>(decay);
-    const bool small = AnyLane<kLanes, kMasks>(smallSpread | smallDecay);
+    bool small;
+#if HUEMIX_WIDE_KERNELS
+    if constexpr (kOwnAvx2) {
+        small = AnySmallProductAvx2(&spread, &decay);
+    } else
+#endif
+    {
+        small = AnyLane<kLanes, kMasks>(SmallProduct<kLanes>(spread) | SmallProduct<kLanes>(decay));
+    }
     if (small) {
         if constexpr (!kRound) return true;
+        const I smallSpread = SmallProduct<kLanes>(spread), smallDecay = SmallProduct<kLanes>(decay);
         RoundSmallProducts<kLanes>(kDiffusionV, &lv, &spread, &smallSpread, &spread);
         RoundSmallProducts<kLanes>(feedPlusKill, &cv, &decay, &smallDecay, &decay);
     }

@@ -101,12 +101,12 @@ HUEMIX_ALWAYS_INLINE int StepCarefulRunOf(const Stencil& s, float* uo, float* vo
 template <int kLanes, bool kOwnTest>
 HUEMIX_ALWAYS_INLINE bool StepStretch(const Stencil& s, float* uo, float* vo, int first, int end, float feed,
                                       float feedPlusKill) {
-    constexpr bool kMasks = kOwnTest && kLanes == 16;
+    constexpr bool kMasks = kOwnTest && kLanes == 16, kOwnAvx2 = kOwnTest && kLanes == 8;
     typename Lanes<kLanes>::U moved{};
     int col = first;
     while (col + kLanes <= end) {
         while (col + kLanes <= end && InRangeOf<kLanes, kOwnTest>(s, col) &&
-               !ScaledLanes<kLanes, false, kMasks>(s, uo, vo, col, feed, feedPlusKill, &moved)) {
+               !ScaledLanes<kLanes, false, kMasks, kOwnAvx2>(s, uo, vo, col, feed, feedPlusKill, &moved)) {
             col += kLanes;
         }
         if (col + kLanes <= end) col = StepCarefulRunOf<kLanes, kOwnTest>(s, uo, vo, col, end, feed, feedPlusKill, &moved);
