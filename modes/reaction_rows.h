@@ -71,7 +71,7 @@ using ReactionRowFunction = void (*)(const float* un, const float* uc, const flo
 // stepped by the plain loop.
 bool ReactionRowScalesV(ReactionRowFunction stepRow);
 // V to and from the scaled form in place, by their bits: no floating-point operation
-// meets a subnormal.
+// meets a subnormal. For V within 2^32 in size (ReactionEnterScaled checks).
 void ReactionScaleV(float* v, size_t cells);
 void ReactionUnscaleV(float* v, size_t cells);
 // The loop to step grids of that many cells with: stepRow, with V scaled in place where
