@@ -32,6 +32,14 @@
 #include <immintrin.h>
 #endif
 
+// The bits of V held scaled against its true value's, which the conversions in and out
+// (reaction_rows.cpp) share with the loops.
+namespace reaction_lanes {
+constexpr uint32_t kBitsSmallestNormal = 0x00800000u;
+constexpr uint32_t kScaleBits = 64u << 23;                   // adds 64 to an exponent
+constexpr uint32_t kBitsSmallestNormalScaled = 0x20800000u;  // true 2^-126
+}  // namespace reaction_lanes
+
 #if HUEMIX_VECTOR_KERNELS
 // Vector values passed and returned change the calling convention; the helpers below
 // are always inlined into one code path, so no call ever passes one.
@@ -44,12 +52,9 @@ constexpr float kDiffusionV = 0.08f;
 // Bit patterns of the bounds of the routes (positive numbers order as their bits).
 constexpr uint32_t kBitsTwo = 0x40000000u;                   // 2.0f
 constexpr uint32_t kBitsMinFastU = 0x35800000u;              // 2^-20
-constexpr uint32_t kBitsSmallestNormal = 0x00800000u;
-// The same for scaled V, 2^64 times larger.
-constexpr uint32_t kScaleBits = 64u << 23;                   // adds 64 to an exponent
+// The same for scaled V, 2^64 times larger (and kBitsSmallestNormalScaled above).
 constexpr uint32_t kBitsMostV = kBitsTwo + kScaleBits;       // true 2
 constexpr uint32_t kBitsMinProductV = 0x4B800000u;           // true 2^-40: q is computed from here on
-constexpr uint32_t kBitsSmallestNormalScaled = 0x20800000u;  // true 2^-126
 
 template <int kLanes>
 struct Lanes {

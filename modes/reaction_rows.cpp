@@ -224,10 +224,11 @@ void ReactionRowPlain(const float* un, const float* uc, const float* us, const f
 bool ReactionRowScalesV(ReactionRowFunction stepRow) { return stepRow != ReactionRowPlain; }
 
 namespace {
+using reaction_lanes::kBitsSmallestNormal;
+using reaction_lanes::kBitsSmallestNormalScaled;
+using reaction_lanes::kScaleBits;
 constexpr uint32_t kMagnitude = 0x7FFFFFFFu;
 constexpr uint32_t kInfinity = 0x7F800000u;
-constexpr uint32_t kScaleBits = 64u << 23;                // adds 64 to an exponent
-constexpr uint32_t kSmallestNormalScaled = 0x20800000u;  // 2^-62: true 2^-126
 
 uint32_t BitsOf(float x) {
     uint32_t bits;
@@ -249,7 +250,7 @@ void ReactionScaleV(float* v, size_t cells) {
         if (magnitude >= kInfinity) continue;
         // A normal number by its exponent; a subnormal or zero from its whole multiple of
         // 2^-149, exact in single precision.
-        v[i] = magnitude >= 0x00800000u ? FloatOf(bits + kScaleBits)
+        v[i] = magnitude >= kBitsSmallestNormal ? FloatOf(bits + kScaleBits)
                                         : FloatOf((bits & ~kMagnitude) | BitsOf(static_cast<float>(magnitude) * 0x1p-85f));
     }
 }
@@ -261,7 +262,7 @@ void ReactionUnscaleV(float* v, size_t cells) {
         if (magnitude >= kInfinity) continue;
         // Below the scaled smallest normal number the value is a whole number of 2^-85,
         // the subnormal's multiple of 2^-149.
-        v[i] = magnitude >= kSmallestNormalScaled
+        v[i] = magnitude >= kBitsSmallestNormalScaled
                    ? FloatOf(bits - kScaleBits)
                    : FloatOf((bits & ~kMagnitude) | static_cast<uint32_t>(FloatOf(magnitude) * 0x1p85f));
     }
