@@ -253,8 +253,9 @@ TEST(ReactionDiffusion, EveryRouteOfTheRowLoopsIsExactAndMeetsNoSubnormal) {
     // 2^-149, whose products by the constants are subnormal), low tails (V from 2^-135 to
     // 2^-96, where some products are and some are not, with subnormals and zeros among
     // them), and cells at and beside every bound, negatives and U outside [2^-20, 2]
-    // included. One step of every row loop, V held as the loop holds it, must give the
-    // plain step's bits and leave the MXCSR denormal-operand and underflow flags clear.
+    // included, and V at the edge where a product is rounded again. One step of every
+    // row loop, V held as the loop holds it, must give the plain step's bits and leave
+    // the MXCSR denormal-operand and underflow flags clear.
     const float bounds[] = {0.0f, std::ldexp(1.0f, -149), std::nextafter(std::ldexp(1.0f, -128), 0.0f),
                             std::ldexp(1.0f, -128), std::ldexp(1.0f, -126), std::nextafter(std::ldexp(1.0f, -96), 0.0f),
                             std::ldexp(1.0f, -96), std::nextafter(std::ldexp(1.0f, -40), 0.0f), std::ldexp(1.0f, -40),
@@ -263,8 +264,10 @@ TEST(ReactionDiffusion, EveryRouteOfTheRowLoopsIsExactAndMeetsNoSubnormal) {
                              std::nextafter(2.0f, 4.0f)};
     const int gw = 53, gh = 12;
     const std::vector<ReactionRowFunction> loops = RowLoops();
-    for (int kind = 0; kind < 3; ++kind) {
+    for (int kind = 0; kind < 4; ++kind) {
         for (uint32_t fill = 1; fill <= 40; ++fill) {
+            const float feed = static_cast<float>(ReactionParams[fill % 6].feed);
+            const float fk = feed + static_cast<float>(ReactionParams[fill % 6].kill);
             std::vector<float> u(gw * gh), v(gw * gh);
             uint32_t s = fill * 7919u + kind;
             for (size_t i = 0; i < u.size(); ++i) {
@@ -276,12 +279,19 @@ TEST(ReactionDiffusion, EveryRouteOfTheRowLoopsIsExactAndMeetsNoSubnormal) {
                     std::memcpy(&v[i], &units, sizeof units);
                 } else if (kind == 1) {
                     v[i] = (s & 7) == 0 ? 0.0f : std::ldexp(1.0f + (s >> 8 & 0xFFFF) / 65536.0f, -96 - static_cast<int>(s % 40));
-                } else {
+                } else if (kind == 2) {
                     v[i] = bounds[s % 13];
+                } else {
+                    // A few units in the last place either side of 2^-126 / (F + k),
+                    // where (F + k) V crosses into the subnormals: rounded again on
+                    // one side only.
+                    const float edge = std::ldexp(1.0f, -126) / fk;
+                    uint32_t bits;
+                    std::memcpy(&bits, &edge, sizeof bits);
+                    bits += (s % 9) - 4;
+                    std::memcpy(&v[i], &bits, sizeof bits);
                 }
             }
-            const float feed = static_cast<float>(ReactionParams[fill % 6].feed);
-            const float fk = feed + static_cast<float>(ReactionParams[fill % 6].kill);
             std::vector<float> pu = u, pv = v;
             ReactionStep(u.data(), v.data(), pu.data(), pv.data(), gw, gh, feed, fk);
             for (size_t loop = 1; loop < loops.size(); ++loop) {
@@ -530,6 +540,39 @@ TEST(ReactionDiffusion, ConcentrationToIndex) {
     EXPECT_EQ(ReactionIndex(7.0f), 255);
     EXPECT_EQ(ReactionIndex(std::ldexp(1.0f, -140)), 1);  // a subnormal, told by its bits
     EXPECT_EQ(ReactionIndex(-std::ldexp(1.0f, -140)), 1);
+}
+
+TEST(ReactionDiffusion, VHeldScaledComesBackBitForBit) {
+    // Every kind of V: zeros, subnormals, normal numbers, the largest the vector loops
+    // take and beyond, infinities and NaN. Scaled, a finite V is 2^64 times its value and
+    // never subnormal; scaled back it is its own bits; neither way meets a subnormal.
+    // Beyond 2^32, or not finite, a computation takes the plain loop, V untouched.
+    const uint32_t bits[] = {0u, 0x80000000u, 1u, 0x007FFFFFu, 0x80000005u, 0x00800000u, 0x3F800000u,
+                             0xBF800000u, 0x4F800000u, 0x4F800001u, 0x7F800000u, 0xFF800000u, 0x7FC00000u};
+    const ReactionRowFunction vectorLoop = RowLoops().back();
+    for (uint32_t b : bits) {
+        float v;
+        std::memcpy(&v, &b, sizeof v);
+        float held = v;
+#if defined(__x86_64__) || defined(_M_X64)
+        const unsigned saved = _mm_getcsr();
+        _mm_setcsr(saved & ~0x3Fu);
+#endif
+        const bool fits = ReactionEnterScaled(vectorLoop, &held, 1) == vectorLoop;
+        const float scaled = held;
+        ReactionLeaveScaled(fits ? vectorLoop : ReactionRowPlain, &held, 1);
+#if defined(__x86_64__) || defined(_M_X64)
+        const unsigned flags = _mm_getcsr();
+        _mm_setcsr(saved);
+        EXPECT_EQ(flags & 0x12u, 0u) << std::hex << b;
+#endif
+        EXPECT_EQ(fits, (std::isfinite(v) && std::fabs(v) <= 0x1p32f) || !ReactionRowScalesV(vectorLoop)) << std::hex << b;
+        if (fits && ReactionRowScalesV(vectorLoop)) {
+            EXPECT_NE(std::fpclassify(scaled), FP_SUBNORMAL) << std::hex << b;
+            EXPECT_EQ(static_cast<double>(scaled), std::ldexp(static_cast<double>(v), 64)) << std::hex << b;
+        }
+        EXPECT_EQ(std::memcmp(&held, &v, sizeof v), 0) << std::hex << b;
+    }
 }
 
 // The only full picture of this file: 4500 steps on the smallest grid.
