@@ -5,6 +5,9 @@
 //               (below 2^-128, every product rounded again);
 //   grid GW     the fused steps over a GW x 360 grid of values like the fast row's, the
 //               grids' column 1 on a cache line when GW is a multiple of 16.
+// After each figure, a comment line gives the rate of 256-bit multiplies right after it
+// (see huemix-clock-bench): lower than at rest where the loop left the processor at a
+// lower clock, which everything after it pays for too.
 // Usage: huemix-reaction-rows-bench [plain|sse2|avx2|avx512]  (default avx512)
 #include <chrono>
 #include <cmath>
@@ -13,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bench/clock/multiply_rate.h"
 #include "modes/reaction_diffusion.h"
 #include "modes/reaction_rows.h"
 #include "modes/vector_kernel.h"
@@ -22,6 +26,14 @@ using Clock = std::chrono::steady_clock;
 
 double Nanoseconds(Clock::time_point since) {
     return std::chrono::duration<double, std::nano>(Clock::now() - since).count();
+}
+
+// The clock the work just done left the processor at, as 256-bit multiplies per second.
+void PrintClockAfter() {
+    if (!KernelAvailable(kKernelAvx2)) return;
+    // About 50 us at a few G multiplies per second: short beside the 0.7 ms a lowered
+    // clock was seen to last.
+    std::printf("# 256-bit multiplies right after: %.2f G/s\n", Multiply256Rate(MultiplyRoundsFor(0.00005, 6.0)));
 }
 
 // Floats from `shift` floats after a 64-byte boundary; never freed (the program is
@@ -69,6 +81,7 @@ bool TimeRow(ReactionRowFunction stepRow, const char* kind) {
         if (ns < best) best = ns;
     }
     std::printf("row %s %.2f\n", kind, best / ((kWidth - 2) / 16.0));
+    PrintClockAfter();
     return true;
 }
 
@@ -94,8 +107,9 @@ bool TimeGrid(ReactionRowFunction stepRow, int gw) {
         const double ns = Nanoseconds(start);
         if (ns < best) best = ns;
     }
-    std::free(summaries);
     std::printf("grid %d %.2f\n", gw, best / (kSteps * (kHeight - 2.0) * (gw - 2) / 16));
+    PrintClockAfter();
+    std::free(summaries);
     return true;
 }
 }  // namespace

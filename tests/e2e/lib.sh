@@ -68,8 +68,7 @@ _e2e_prepare_prefix() {
     (
         flock 9
         if [ ! -f "$WINEPREFIX/.huemix-e2e-ready" ]; then
-            DISPLAY= bash "$E2E_ROOT/scripts/wine-run.sh" reg add 'HKCU\Software\Wine\X11 Driver' \
-                /v Decorated /d N /f >/dev/null 2>&1 || exit 1
+            DISPLAY= e2e_reg_write 'HKCU\Software\Wine\X11 Driver' Decorated REG_SZ N
             _e2e_wineserver -w
             touch "$WINEPREFIX/.huemix-e2e-ready"
         fi
@@ -127,6 +126,42 @@ e2e_check() {
     local what="$1"
     shift
     "$@" || e2e_fail "$what"
+}
+
+# ---- the registry -----------------------------------------------------------------
+
+# e2e_reg ARGUMENTS...: Wine's reg.exe in the test prefix; its complaints go to the
+# work folder's reg.log, kept with the captures when a test fails.
+e2e_reg() {
+    bash "$E2E_ROOT/scripts/wine-run.sh" reg "$@" 2>>"$E2E_WORK/reg.log"
+}
+
+# Now and then a reg.exe run under Wine fails on a loaded machine, so the two below try
+# a failed write or read twice more, a second apart, before they give up.
+
+# e2e_reg_write KEY NAME TYPE DATA: writes one value (the same value again is harmless).
+e2e_reg_write() {
+    local attempt
+    for attempt in 1 2 3; do
+        e2e_reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null && return 0
+        echo "e2e_reg_write: writing $2 failed (attempt $attempt)" >>"$E2E_WORK/reg.log"
+        sleep 1
+    done
+    e2e_fail "cannot write $2 (see reg.log)"
+}
+
+# e2e_reg_value KEY NAME: prints the data of a value the test expects to be there;
+# nothing, and status 1, when three reads do not find it.
+e2e_reg_value() {
+    local attempt data
+    for attempt in 1 2 3; do
+        data="$(e2e_reg query "$1" /v "$2" | tr -d '\r' |
+            awk -v n="$2" '$1 == n { $1 = $2 = ""; sub(/^ +/, ""); print; found = 1 } END { exit !found }')" &&
+            { printf '%s\n' "$data"; return 0; }
+        echo "e2e_reg_value: reading $2 failed (attempt $attempt)" >>"$E2E_WORK/reg.log"
+        sleep 1
+    done
+    return 1
 }
 
 # ---- the virtual screen -----------------------------------------------------------

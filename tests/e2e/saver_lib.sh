@@ -26,31 +26,32 @@ saver_init() {
     E2E_EXE="$SAVER_EXE"  # e2e_start_huemix and e2e_wait_exit now drive the saver
 }
 
-# saver_reg ARGUMENTS...: Wine's reg.exe in the test prefix.
-saver_reg() {
-    bash "$E2E_ROOT/scripts/wine-run.sh" reg "$@" 2>/dev/null
-}
-
 saver_reset_settings() {
-    saver_reg delete "$SAVER_KEY" /f >/dev/null
+    e2e_reg delete "$SAVER_KEY" /f >/dev/null
     return 0
 }
 
-# saver_set NAME TYPE DATA: writes one value by hand (REG_DWORD, REG_SZ, ...).
+# saver_set NAME TYPE DATA: writes one of the saver's values by hand (REG_DWORD, REG_SZ...).
 saver_set() {
-    saver_reg add "$SAVER_KEY" /v "$1" /t "$2" /d "$3" /f >/dev/null || e2e_fail "cannot write $1"
+    e2e_reg_write "$SAVER_KEY" "$@"
 }
 
 # saver_settings: prints "NAME=DATA" per value of the key, sorted; nothing without it.
 saver_settings() {
-    saver_reg query "$SAVER_KEY" | tr -d '\r' | awk 'NF >= 3 && $2 ~ /^REG_/ { print $1 "=" $3 }' | sort
+    e2e_reg query "$SAVER_KEY" | tr -d '\r' | awk 'NF >= 3 && $2 ~ /^REG_/ { print $1 "=" $3 }' | sort
 }
 
-# saver_expect_settings "NAME=DATA ...": the key holds exactly these values.
+# saver_expect_settings "NAME=DATA ...": the key holds exactly these values. A read
+# that differs is taken twice more, each logged in reg.log like e2e_reg_value's.
 saver_expect_settings() {
-    local got
-    got="$(saver_settings | tr '\n' ' ')"
-    [ "$got" = "$1 " ] || e2e_fail "the registry holds '$got', not '$1'"
+    local got attempt
+    for attempt in 1 2 3; do
+        got="$(saver_settings | tr '\n' ' ')"
+        [ "$got" = "$1 " ] && return 0
+        echo "saver_expect_settings: read '$got' (attempt $attempt)" >>"$E2E_WORK/reg.log"
+        sleep 1
+    done
+    e2e_fail "the registry holds '$got', not '$1'"
 }
 
 # saver_start_full [ARGUMENT]: starts the saver full screen (/s unless given) and

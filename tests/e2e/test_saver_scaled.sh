@@ -8,7 +8,7 @@ saver_init "$@"
 PROBE="$(dirname "$SAVER_EXE")/saver_probe.exe"
 [ -f "$PROBE" ] || e2e_fail "no saver_probe.exe beside the saver"
 e2e_start_two_monitors
-saver_reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null || e2e_fail "cannot set LogPixels"
+e2e_reg_write 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 144
 dpi="$(bash "$E2E_ROOT/scripts/wine-run.sh" "$PROBE" dpi 2>/dev/null | tr -d '\r')"
 [ "$dpi" = "dpi 144" ] || e2e_fail "the prefix is not scaled: '$dpi'"
 saver_reset_settings

@@ -11,7 +11,7 @@ PROBE="$(dirname "$SAVER_EXE")/saver_probe.exe"
 e2e_start_display 1024x768
 saver_reset_settings
 debug_key='HKCU\Software\Wine\Debug'
-saver_reg add "$debug_key" /v RelayInclude /d user32.DefWindowProcA /f >/dev/null || e2e_fail "cannot set the trace"
+e2e_reg_write "$debug_key" RelayInclude REG_SZ user32.DefWindowProcA
 
 WINEDEBUG=-all,+relay e2e_start_huemix /s
 e2e_wait_for 60 xdotool search --onlyvisible --name "^$SAVER_TITLE\$" >/dev/null || e2e_fail "no saver window"
@@ -24,7 +24,7 @@ sleep 1
 e2e_running || e2e_fail "a WM_SYSCOMMAND ended the saver"
 e2e_key a
 saver_expect_end "a key after the requests"
-saver_reg delete "$debug_key" /v RelayInclude /f >/dev/null
+e2e_reg delete "$debug_key" /v RelayInclude /f >/dev/null
 
 handed_on() {  # CODE: the saver called DefWindowProcA with WM_SYSCOMMAND and CODE
     grep -q "Call user32\.DefWindowProcA([0-9a-f]*,00000112,0000$1," "$E2E_WORK/huemix.log"

@@ -24,8 +24,7 @@ SHELL_FOLDERS='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shel
 # set_pictures UNIX_FOLDER: the Pictures folder the program looks up from now on.
 set_pictures() {
     local windows="Z:${1//\//\\}"
-    bash "$E2E_ROOT/scripts/wine-run.sh" reg add "$SHELL_FOLDERS" /v "My Pictures" /t REG_EXPAND_SZ \
-        /d "$windows" /f >/dev/null 2>&1 || e2e_fail "cannot set the Pictures folder to $windows"
+    e2e_reg_write "$SHELL_FOLDERS" "My Pictures" REG_EXPAND_SZ "$windows"
 }
 # Every snapshot anywhere the program could have put one: the home (with the prefix
 # and the folders below) and the current directory of the program.

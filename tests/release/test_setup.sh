@@ -25,8 +25,6 @@ python3 "$E2E_ROOT/tests/release/check_resources.py" "$WINDRES" "$VERSION" "$(ba
     || e2e_fail "the setup program's resources"
 
 win() { bash "$E2E_ROOT/scripts/wine-run.sh" "$@" 2>/dev/null; }
-# reg_value KEY NAME: the data of one value, nothing when there is none.
-reg_value() { win reg query "$1" /v "$2" | tr -d '\r' | awk -v n="$2" '$1 == n { $1 = $2 = ""; sub(/^ +/, ""); print }'; }
 # Every file and folder of the prefix's C: drive, and every registry key and value
 # name, once Wine has written the registry out; the Temp folders change by themselves.
 snapshot() {
@@ -47,8 +45,8 @@ PY
 
 e2e_start_display 1024x768
 # The user's own wait, and screen saving on.
-win reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveTimeOut /t REG_SZ /d 420 /f >/dev/null
-win reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveActive /t REG_SZ /d 1 /f >/dev/null
+e2e_reg_write 'HKCU\Control Panel\Desktop' ScreenSaveTimeOut REG_SZ 420
+e2e_reg_write 'HKCU\Control Panel\Desktop' ScreenSaveActive REG_SZ 1
 snapshot before
 
 win "$setup" /S || e2e_fail "the silent install ends with exit code $?"
@@ -67,14 +65,16 @@ cmp -s "$dir/huemix.exe" "$BUILD/huemix.exe" && cmp -s "$dir/huemix.scr" "$BUILD
 uninstall='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Huemix'
 for expected in "DisplayName=Huemix" "DisplayVersion=$VERSION" "Publisher=Korvane" \
     "DisplayIcon=$windir\\huemix.exe,0" "QuietUninstallString=\"$windir\\uninstall.exe\" /S"; do
-    [ "$(reg_value "$uninstall" "${expected%%=*}")" = "${expected#*=}" ] ||
-        e2e_fail "${expected%%=*} is '$(reg_value "$uninstall" "${expected%%=*}")', not '${expected#*=}'"
+    got="$(e2e_reg_value "$uninstall" "${expected%%=*}")"
+    [ "$got" = "${expected#*=}" ] || e2e_fail "${expected%%=*} is '$got', not '${expected#*=}'"
 done
-[ "$(($(reg_value "$uninstall" EstimatedSize)))" -gt 500 ] || e2e_fail "EstimatedSize is $(reg_value "$uninstall" EstimatedSize)"
+got="$(e2e_reg_value "$uninstall" EstimatedSize)"
+[ "$((got))" -gt 500 ] || e2e_fail "EstimatedSize is '$got'"
 desktop='HKCU\Control Panel\Desktop'
-[ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$windir\\huemix.scr" ] || e2e_fail "SCRNSAVE.EXE is '$(reg_value "$desktop" SCRNSAVE.EXE)'"
-[ "$(reg_value "$desktop" ScreenSaveActive)" = 1 ] || e2e_fail "screen saving is not on"
-[ "$(reg_value "$desktop" ScreenSaveTimeOut)" = 420 ] || e2e_fail "the saver's wait was changed"
+got="$(e2e_reg_value "$desktop" SCRNSAVE.EXE)"
+[ "$got" = "$windir\\huemix.scr" ] || e2e_fail "SCRNSAVE.EXE is '$got'"
+[ "$(e2e_reg_value "$desktop" ScreenSaveActive)" = 1 ] || e2e_fail "screen saving is not on"
+[ "$(e2e_reg_value "$desktop" ScreenSaveTimeOut)" = 420 ] || e2e_fail "the saver's wait was changed"
 
 # The installed program and saver.
 E2E_EXE="$dir/huemix.exe"
@@ -92,7 +92,7 @@ e2e_wait_exit && [ "$E2E_EXIT_CODE" -eq 0 ] || e2e_fail "the installed huemix.sc
 
 # While Huemix runs, neither an upgrade nor the uninstaller changes anything.
 saver_key='HKCU\Software\Korvane\Huemix\Screen Saver'
-win reg add "$saver_key" /v Mode /t REG_DWORD /d 4 /f >/dev/null
+e2e_reg_write "$saver_key" Mode REG_DWORD 4
 E2E_EXE="$dir/huemix.exe"
 e2e_start_huemix --windowed
 e2e_wait_window
@@ -101,25 +101,25 @@ win "$dir/uninstall.exe" /S "_?=$windir" && e2e_fail "the uninstaller reports su
 for file in huemix.exe huemix.scr README.txt uninstall.exe; do
     [ -f "$dir/$file" ] || e2e_fail "$file is gone although Huemix was running"
 done
-[ -n "$(reg_value "$uninstall" DisplayName)" ] || e2e_fail "the uninstall entry is gone although Huemix was running"
+[ -n "$(e2e_reg_value "$uninstall" DisplayName)" ] || e2e_fail "the uninstall entry is gone although Huemix was running"
 e2e_key q
 e2e_wait_exit || e2e_fail "huemix.exe does not end on Q"
 
 # The upgrade in place keeps the saver's settings.
 win "$setup" /S || e2e_fail "the upgrade ends with exit code $?"
-[ "$(reg_value "$saver_key" Mode)" = 0x4 ] || e2e_fail "the upgrade lost the saver's Mode setting"
+[ "$(e2e_reg_value "$saver_key" Mode)" = 0x4 ] || e2e_fail "the upgrade lost the saver's Mode setting"
 [ -f "$dir/huemix.exe" ] || e2e_fail "no huemix.exe after the upgrade"
 
 # The silent uninstall as the system starts it, from its registered command. It keeps
 # the saver's settings; removing them by hand, the prefix is as before the install.
-quiet="$(reg_value "$uninstall" QuietUninstallString)"
+quiet="$(e2e_reg_value "$uninstall" QuietUninstallString)"
 exe="${quiet#\"}"
 win "${exe%%\"*}" /S || e2e_fail "the uninstaller ends with exit code $?"
 _e2e_wineserver -w  # it continues from a copy of itself in the temporary folder
-[ "$(reg_value "$saver_key" Mode)" = 0x4 ] || e2e_fail "the silent uninstall removed the saver's settings"
-[ "$(reg_value "$desktop" ScreenSaveActive)" = 0 ] || e2e_fail "screen saving is still on without the saver"
-win reg delete 'HKCU\Software\Korvane' /f >/dev/null
-win reg add "$desktop" /v ScreenSaveActive /t REG_SZ /d 1 /f >/dev/null
+[ "$(e2e_reg_value "$saver_key" Mode)" = 0x4 ] || e2e_fail "the silent uninstall removed the saver's settings"
+[ "$(e2e_reg_value "$desktop" ScreenSaveActive)" = 0 ] || e2e_fail "screen saving is still on without the saver"
+e2e_reg delete 'HKCU\Software\Korvane' /f >/dev/null
+e2e_reg_write "$desktop" ScreenSaveActive REG_SZ 1
 snapshot after
 diff "$E2E_WORK/before.files" "$E2E_WORK/after.files" >&2 || e2e_fail "files or folders left behind or removed"
 diff "$E2E_WORK/before.reg" "$E2E_WORK/after.reg" >&2 || e2e_fail "registry keys or values left behind or removed"
