@@ -5,7 +5,7 @@
 
 #include "app/art_state.h"
 #include "app/platform.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 #include "text/overlays.h"
 
 #if defined(__wasm_simd128__)
@@ -62,7 +62,7 @@ void MapCanvasSixteenLanes(const uint8_t* src, const uint32_t* pal, uint32_t* ds
 
 void MapCanvas(size_t n) {
 #if HUEMIX_VECTOR_KERNELS
-    if (KernelFor(kUserCompose) != kKernelPlain) {
+    if (KernelFor(kUserCompose, nullptr) != kKernelPlain) {
 #if defined(__wasm_simd128__)
         MapCanvasSixteenLanes(art.canvas, art.palette, art.dibPixels, n);
 #else

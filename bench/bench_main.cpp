@@ -24,7 +24,7 @@
 #include "modes/modes.h"
 #include "modes/processor.h"
 #include "modes/random_source.h"
-#include "modes/vector_kernel.h"
+#include "modes/mode_trials.h"
 #include "palette/presets.h"
 
 namespace {
@@ -70,11 +70,11 @@ int UserOfFigure(int figure) {
 // The path each figure's picture takes, and how it was settled.
 const char* PathOfFigure(int figure) {
     const int user = UserOfFigure(figure);
-    return user < 0 ? "plain" : KernelName(KernelFor(static_cast<KernelUser>(user)));
+    return user < 0 ? "plain" : KernelName(KernelOfUser(static_cast<KernelUser>(user)));
 }
 const char* ChoiceOfFigure(int figure) {
     const int user = UserOfFigure(figure);
-    return KernelChoiceName(user < 0 ? kChoiceOnly : KernelChoiceOf(static_cast<KernelUser>(user)));
+    return KernelChoiceName(user < 0 ? kChoiceOnly : KernelChoiceOf(static_cast<KernelUser>(user), KernelTrialFor(static_cast<KernelUser>(user))));
 }
 
 double MillisecondsSince(Clock::time_point start) {
@@ -100,9 +100,9 @@ void PrintFigure(const char* name, double ms) {
 void MeasurePaths() {
     for (int user = 0; user < kKernelUserCount; ++user) {
         const KernelUser u = static_cast<KernelUser>(user);
-        if (KernelChoiceOf(u) != kChoiceMeasured) continue;
+        if (KernelChoiceOf(u, KernelTrialFor(u)) != kChoiceMeasured) continue;
         const Clock::time_point start = Clock::now();
-        const VectorKernel kernel = KernelFor(u);
+        const VectorKernel kernel = KernelOfUser(u);
         std::printf("# path measured for %s: %s, in %.2f ms\n", KernelUserName(u), KernelName(kernel),
                     MillisecondsSince(start));
     }

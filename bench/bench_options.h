@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 
 // What the benchmark times, in the order it prints them.
 constexpr int kBenchFigureCount = 15;

@@ -20,10 +20,10 @@ if(HUEMIX_FUZZ)
   # The other pixel loops keep the sanitizers and the edge coverage but not the tracing
   # of comparisons, which costs more there than everything else together and guides
   # nothing: the fuzzer steers the input handling, not the arithmetic of pictures.
-  file(GLOB HUEMIX_FUZZ_PIXEL_SOURCES CONFIGURE_DEPENDS modes/*.cpp text/*.cpp app/frame.cpp)
+  file(GLOB HUEMIX_FUZZ_PIXEL_SOURCES CONFIGURE_DEPENDS modes/*.cpp modes/*/*.cpp text/*.cpp app/frame.cpp)
   set_source_files_properties(${HUEMIX_FUZZ_PIXEL_SOURCES}
                               PROPERTIES COMPILE_OPTIONS "-fno-sanitize-coverage=trace-cmp")
-  set_source_files_properties(modes/reaction_diffusion.cpp modes/buddhabrot.cpp
+  set_source_files_properties(modes/reaction/reaction_diffusion.cpp modes/buddhabrot/buddhabrot.cpp
                               PROPERTIES COMPILE_OPTIONS "-fno-sanitize=all")
 
   file(GLOB HUEMIX_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)

@@ -5,7 +5,7 @@
 
 #include "app/art_state.h"
 #include "app/memory.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 
 ScaleValues ComputeScales(int32_t width, int32_t height) {
     ScaleValues s;

@@ -8,7 +8,7 @@
 #include "app/art_state.h"
 #include "modes/canvas.h"
 #include "modes/modes.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 
 namespace {
 constexpr double kDotsPerDetail = 900.0;
@@ -71,7 +71,7 @@ void DrawPhyllotaxis() {
     int r = static_cast<int>(spacing * kDotOfSpacing);
     if (r < 1) r = 1;
 
-    if (KernelFor(kUserPhyllotaxis) == kKernelPlain) {
+    if (KernelFor(kUserPhyllotaxis, nullptr) == kKernelPlain) {
         DiscPlain(w, h, cx, cy, radius);
     } else {
         DiscMirrored(w, h, cx, cy, radius);

@@ -8,7 +8,7 @@
 
 #include "app/art_state.h"
 #include "modes/modes.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 #include "text/font.h"
 #include "text/site_label.h"
 
@@ -130,7 +130,7 @@ void DrawSplash() {
     const double cx = w * 0.5;
     const double cy = h * 0.5;
     const double radius = std::sqrt(cx * cx + cy * cy);  // the half-diagonal
-    if (KernelFor(kUserSplash) == kKernelPlain) {
+    if (KernelFor(kUserSplash, nullptr) == kKernelPlain) {
         GradientPlain(w, h, cx, cy, radius);
     } else {
         GradientMirrored(w, h, cx, cy, radius);

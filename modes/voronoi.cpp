@@ -10,7 +10,7 @@
 #include "app/memory.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 #include "modes/workers.h"
 
 #if defined(__wasm_simd128__)

@@ -15,7 +15,7 @@
 #include "app/memory.h"
 #include "app/startup.h"
 #include "export/offline_job.h"
-#include "modes/buddhabrot.h"
+#include "modes/buddhabrot/buddhabrot.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
 #include "palette/presets.h"

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "app/memory.h"
-#include "modes/buddhabrot.h"
+#include "modes/buddhabrot/buddhabrot.h"
 #include "modes/canvas.h"
 #include "modes/modes.h"
 #include "modes/random_jump.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 #include "modes/workers.h"
 #include "modes/random_source.h"
 #include "tests/test_support.h"

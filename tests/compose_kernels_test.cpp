@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/frame.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 #include "tests/test_support.h"
 #include "text/overlays.h"
 

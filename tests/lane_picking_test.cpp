@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 
-#include "modes/lane_picking.h"
-#include "modes/vector_kernel.h"
+#include "modes/buddhabrot/lane_picking.h"
+#include "modes/paths/vector_kernel.h"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wpsabi"

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "app/memory.h"
-#include "modes/mandelbrot_zoom.h"
+#include "modes/zoom/mandelbrot_zoom.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "modes/modes.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "modes/modes.h"
-#include "modes/plasma.h"
-#include "modes/vector_kernel.h"
+#include "modes/plasma/plasma.h"
+#include "modes/paths/kernel_choice.h"
 #include "tests/test_support.h"
 
 namespace {
@@ -103,7 +103,7 @@ TEST(PlasmaKernels, ArgumentsBeyondTheApproximationsRangeUseTheLibrary) {
 #if HUEMIX_VECTOR_KERNELS
 #include <cmath>
 
-#include "modes/plasma_sine.h"
+#include "modes/plasma/plasma_sine.h"
 
 TEST(PlasmaKernels, ApproximateSineStaysFarInsideTheMargin) {
     // Four sines go into a sum, so each must be well within a quarter of the margin of

@@ -11,9 +11,9 @@
 #include "app/memory.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
-#include "modes/reaction_diffusion.h"
-#include "modes/reaction_lanes.h"
-#include "modes/vector_kernel.h"
+#include "modes/reaction/reaction_diffusion.h"
+#include "modes/reaction/reaction_lanes.h"
+#include "modes/paths/kernel_choice.h"
 #include "tests/test_support.h"
 
 namespace {

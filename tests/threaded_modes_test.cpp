@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/art_state.h"
-#include "modes/buddhabrot.h"
+#include "modes/buddhabrot/buddhabrot.h"
 #include "modes/modes.h"
-#include "modes/reaction_bands.h"
-#include "modes/reaction_diffusion.h"
-#include "modes/vector_kernel.h"
+#include "modes/reaction/reaction_bands.h"
+#include "modes/reaction/reaction_diffusion.h"
+#include "modes/mode_trials.h"
 #include "modes/workers.h"
 #include "tests/test_support.h"
 
@@ -111,7 +111,7 @@ TEST(ThreadedModes, ReactionBandsStepAsOneThread) {
     // Grids from the smallest to a few rows per band, odd widths for the vector tails,
     // and step counts that end on a part of a pass.
     const int grids[][2] = {{3, 3}, {4, 5}, {37, 9}, {61, 40}, {203, 151}, {300, 31}};
-    const ReactionRowFunction row = ReactionRowFor(KernelFor(kUserReaction));
+    const ReactionRowFunction row = ReactionRowFor(KernelOfUser(kUserReaction));
     for (const auto& grid : grids) {
         const int gw = grid[0];
         const int gh = grid[1];

@@ -4,9 +4,9 @@
 #include <tuple>
 #include <vector>
 
-#include "modes/mandelbrot_zoom.h"
+#include "modes/zoom/mandelbrot_zoom.h"
 #include "modes/modes.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 #include "tests/test_support.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include "modes/canvas.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
-#include "modes/vector_kernel.h"
+#include "modes/mode_trials.h"
 #include "palette/palette.h"
 #include "palette/presets.h"
 #include "web/web_shell.h"
@@ -202,7 +202,7 @@ EMSCRIPTEN_KEEPALIVE int WebHelpShown() { return art.helpShown; }
 EMSCRIPTEN_KEEPALIVE int WebPending() { return web.drawPending; }
 EMSCRIPTEN_KEEPALIVE int WebZoomFrames() { return web.zoomFrames; }
 // The code path a user of the vector paths takes here (VectorKernel, KernelUser).
-EMSCRIPTEN_KEEPALIVE int WebKernelOf(int user) { return KernelFor(static_cast<KernelUser>(user)); }
+EMSCRIPTEN_KEEPALIVE int WebKernelOf(int user) { return KernelOfUser(static_cast<KernelUser>(user)); }
 
 // The link's values, in the order of shell.js's link: mode, state before the picture,
 // state before the palette, preset, interval, step, direction, paused.

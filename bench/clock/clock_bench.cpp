@@ -16,7 +16,7 @@
 
 #include "bench/clock/multiply_rate.h"
 #include "modes/processor.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

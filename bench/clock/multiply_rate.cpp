@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 
 #if HUEMIX_WIDE_KERNELS
 namespace {

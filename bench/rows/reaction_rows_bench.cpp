@@ -17,9 +17,9 @@
 #include <cstring>
 
 #include "bench/clock/multiply_rate.h"
-#include "modes/reaction_diffusion.h"
-#include "modes/reaction_rows.h"
-#include "modes/vector_kernel.h"
+#include "modes/reaction/reaction_diffusion.h"
+#include "modes/reaction/reaction_rows.h"
+#include "modes/paths/vector_kernel.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

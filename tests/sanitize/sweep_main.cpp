@@ -12,7 +12,7 @@
 #include "app/memory.h"
 #include "modes/canvas.h"
 #include "modes/modes.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 #include "palette/palette.h"
 #include "palette/presets.h"
 #include "tests/fake_platform.h"

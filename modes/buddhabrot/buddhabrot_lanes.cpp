@@ -10,20 +10,19 @@
 //      them again, now knowing how far, listing the pixels of z(1) .. z(e - 2);
 //   4. raise the listed counters, fetching each a few dozen entries ahead.
 // z(0) = 0 of every sample with e >= 2 lands on one pixel: it is counted once, at the end.
-#include "modes/buddhabrot_lanes.h"
+#include "modes/buddhabrot/buddhabrot_lanes.h"
 
 #include <atomic>
 #include <cstddef>
 #include <cstring>
 
-#include "modes/buddhabrot.h"
-#include "modes/lane_picking.h"
+#include "modes/buddhabrot/buddhabrot_plane.h"
+#include "modes/buddhabrot/lane_picking.h"
 #include "modes/random_jump.h"
 #include "modes/random_source.h"
 #include "modes/workers.h"
 
 namespace {
-constexpr double kPlaneHalfSize = 2.2;
 constexpr int kBlockSamples = 2048;
 constexpr int kListCapacity = kBlockSamples + 64;  // room for the stray samples and padding
 constexpr int kPrefetchAhead = 64;
@@ -95,7 +94,7 @@ void RaiseCounts(LaneRun& run) {
 // Each copy of the body in a namespace of its own, so that a call finds only the
 // helpers of its own copy.
 namespace narrow {
-#include "modes/buddhabrot_lanes_body.h"
+#include "modes/buddhabrot/buddhabrot_lanes_body.h"
 }  // namespace narrow
 using narrow::CountHits;
 
@@ -124,7 +123,7 @@ HUEMIX_TARGET_AVX2 void CountHitsEightLanesAvx2(const CountingJob& job) {
 #pragma GCC target("avx512f,avx512bw,avx512dq,avx512vl")
 namespace {
 namespace wide512 {
-#include "modes/buddhabrot_lanes_body.h"
+#include "modes/buddhabrot/buddhabrot_lanes_body.h"
 }  // namespace wide512
 }  // namespace
 #pragma GCC pop_options

@@ -1,12 +1,20 @@
 // Mode 8: the Mandelbrot set around a point of interest, one frame per timer tick,
 // each frame a little closer; past the depth limit a new zoom starts at another point.
-#include "modes/mandelbrot_zoom.h"
+//
+// The files of this folder:
+//   mandelbrot_zoom  the mode: the view, the frames, the enlarging (this file);
+//   zoom_cells       one frame's reduced image and the colour of one point;
+//   zoom_lanes       that image computed 2, 4 or 8 points at a time.
+// The lanes give the bytes of the one-point loop: each point takes the same IEEE
+// operations in the same order, and a lane that has escaped keeps its count. The
+// tests compare every path with the one-point loop.
+#include "modes/zoom/mandelbrot_zoom.h"
 
 #include <cstddef>
 #include <cstring>
 
-#include "modes/vector_kernel.h"
-#include "modes/zoom_lanes.h"
+#include "modes/paths/kernel_choice.h"
+#include "modes/zoom/zoom_lanes.h"
 
 #include "app/art_state.h"
 #include "app/memory.h"
@@ -99,22 +107,6 @@ int ZoomBufferHeight(int canvasHeight) { return canvasHeight / 2 < 200 ? 200 : c
 
 int ZoomIterationLimit(int canvasWidth, int canvasHeight) {
     return static_cast<int64_t>(canvasWidth) * canvasHeight <= 4000000 ? 192 : 128;
-}
-
-int ZoomPointIndex(double pr, double pi, int limit) {
-    double zr = 0.0;
-    double zi = 0.0;
-    int k = 0;
-    while (k < limit) {
-        const double nr = zr * zr - zi * zi + pr;
-        const double ni = 2.0 * zr * zi + pi;
-        zr = nr;
-        zi = ni;
-        ++k;
-        if (zr * zr + zi * zi > 4.0) break;
-    }
-    if (k == limit) return 0;
-    return 1 + 254 * k / limit;
 }
 
 bool ZoomCellPathAvailable(ZoomCellPath path) {
@@ -217,7 +209,7 @@ void DrawMandelbrotZoom() {
     view.step = art.zoomHalfHeight / (bh * 0.5);
     view.centreX = art.zoomCentreX;
     view.centreY = art.zoomCentreY;
-    ZoomFrame frame{view, ZoomCellPathOf(KernelFor(kUserZoom))};
+    ZoomFrame frame{view, ZoomCellPathOf(KernelFor(kUserZoom, ZoomTrial))};
     RunRows(CellRows, &frame, bh, kCellRowsPerPiece);
     RunRows(CanvasRows, &frame, art.canvasHeight, kCanvasRowsPerPiece);
     AdvanceZoom();

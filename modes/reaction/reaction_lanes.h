@@ -26,7 +26,7 @@
 
 #include <cstdint>
 
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 
 #if HUEMIX_VECTOR_KERNELS
 #include <immintrin.h>

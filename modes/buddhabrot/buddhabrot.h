@@ -2,15 +2,11 @@
 #pragma once
 #include <cstdint>
 
-#include "modes/buddhabrot_lanes.h"
-
-constexpr int kOrbitLength = 200;  // iteration limit, and points kept per orbit
+#include "modes/buddhabrot/buddhabrot_lanes.h"
+#include "modes/buddhabrot/buddhabrot_plane.h"
 
 // Samples of a picture: 2,000,000 x detailScale, at most 12,000,000.
 int64_t BuddhabrotSampleCount(double detailScale);
-
-// True for points of the main cardioid and the period-2 disc, which never escape.
-bool InBuddhabrotBulbs(double sr, double si);
 
 // Makes sure art.orbitRe / art.orbitIm hold kOrbitLength points each; they are kept
 // for the whole run. False (and both null) when they cannot be allocated.

@@ -5,9 +5,8 @@
 //   sse2    128-bit vectors, which every x86-64 processor has;
 //   avx2    256-bit vectors;
 //   avx512  512-bit vectors.
-// Each mode takes the path measured fastest for it on the processor it runs on (the
-// widest is not always the fastest); tests and the benchmark can force any available
-// one.
+// Which path each mode takes is settled in kernel_choice.h, from the trials of
+// kernel_trials.h; this file only knows which paths exist.
 #pragma once
 
 enum VectorKernel : int { kKernelPlain = 0, kKernelSse2 = 1, kKernelAvx2 = 2, kKernelAvx512 = 3 };
@@ -46,41 +45,6 @@ bool KernelAvailable(VectorKernel kernel);
 
 // The best available path.
 VectorKernel BestKernel();
-
-// The path the loops take now: the best one unless another was forced.
-VectorKernel ActiveKernel();
-
-// The users of the vector paths, each of which gets its own path.
-enum KernelUser : int {
-    kUserSplash = 0,
-    kUserPlasma,
-    kUserPhyllotaxis,
-    kUserReaction,
-    kUserZoom,
-    kUserBuddhabrot,
-    kUserCompose,
-    kKernelUserCount
-};
-
-// The path a user takes: the forced one if a path was forced, else the one measured
-// fastest for it on this processor, the first time it is asked (kernel_choice.h), and
-// the best available for users with a single vector path.
-VectorKernel KernelFor(KernelUser user);
-
-// "splash", "plasma", "phyllotaxis", "reaction-diffusion", "zoom", "buddhabrot", "compose".
-const char* KernelUserName(KernelUser user);
-
-// How a user's path is settled.
-enum KernelChoice : int { kChoiceOnly = 0, kChoiceMeasured = 1, kChoiceForced = 2 };
-KernelChoice KernelChoiceOf(KernelUser user);
-// "only", "measured", "forced".
-const char* KernelChoiceName(KernelChoice choice);
-
-// Forces an available path (false, and nothing changes, when it is not available).
-bool ForceKernel(VectorKernel kernel);
-
-// Back to the best available path.
-void ResetKernel();
 
 // "plain", "sse2", "avx2", "avx512"; ParseKernelName gives false for any other text.
 const char* KernelName(VectorKernel kernel);

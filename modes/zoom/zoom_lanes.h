@@ -3,8 +3,8 @@
 #pragma once
 #include <cstdint>
 
-#include "modes/mandelbrot_zoom.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
+#include "modes/zoom/zoom_cells.h"
 
 // Highest iteration limit the vector loops take (the colour of each count is a table).
 constexpr int kZoomLanesMaxLimit = 255;

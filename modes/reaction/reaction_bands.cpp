@@ -1,4 +1,4 @@
-#include "modes/reaction_bands.h"
+#include "modes/reaction/reaction_bands.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 
 // The ten values of one picture: three wave centres, their angular frequencies, and
 // the frequency of the diagonal wave.

@@ -2,7 +2,8 @@
 #pragma once
 #include <cstdint>
 
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
+#include "modes/zoom/zoom_cells.h"
 
 // Size of the reduced image for a Canvas: half of it each way, at least 320 x 200.
 int ZoomBufferWidth(int canvasWidth);
@@ -11,24 +12,8 @@ int ZoomBufferHeight(int canvasHeight);
 // Iterations per point: 192, or 128 above 4,000,000 Canvas pixels.
 int ZoomIterationLimit(int canvasWidth, int canvasHeight);
 
-// Colour index of the point (pr, pi) with at most limit iterations: 0 for the set
-// (and for an escape on the last iteration), else 1 + 254 x count / limit.
-int ZoomPointIndex(double pr, double pi, int limit);
-
 // Shrinks the view for the next frame and starts a new zoom at the depth limit.
 void AdvanceZoom();
-
-// The cells of one frame's reduced image: width x height, cell (col, row) at the point
-// ((col - width x 0.5) x step + centreX, (row - height x 0.5) x step + centreY).
-struct ZoomCells {
-    uint8_t* cells;
-    int width;
-    int height;
-    int limit;
-    double step;
-    double centreX;
-    double centreY;
-};
 
 // Ways of computing the cells, all giving the same bytes: the plain one point at a
 // time, then vectors of 2, 4 and 8 points, and the 8-point code built for AVX2 (each

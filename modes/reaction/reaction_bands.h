@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "modes/reaction_rows.h"
+#include "modes/reaction/reaction_rows.h"
 
 // Floats of scratch rows one thread needs for a grid gw cells wide.
 size_t ReactionBandFloats(int gw);

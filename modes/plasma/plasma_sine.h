@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 
 #if HUEMIX_VECTOR_KERNELS
 // Declares the processor's vector builtins, used below.
@@ -60,5 +60,5 @@ HUEMIX_ALWAYS_INLINE PlasmaV8 VectorSqrt(const PlasmaV8& v) {
 // below 2^17, where the three-part reduction below loses nothing that matters.
 constexpr double kPlasmaSineLimit = 65536.0;
 
-#include "modes/plasma_sine_body.h"
+#include "modes/plasma/plasma_sine_body.h"
 #endif

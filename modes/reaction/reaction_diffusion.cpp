@@ -1,6 +1,16 @@
 // Mode 5: a Gray-Scott pattern grown from random discs on a grid of a third of the
 // Canvas resolution, then stretched over the whole Canvas.
-#include "modes/reaction_diffusion.h"
+//
+// The files of this folder:
+//   reaction_diffusion  the mode: seeding, the time steps, the picture (this file);
+//   reaction_bands      the time steps on the drawing threads, the grid in bands;
+//   reaction_rows       one row loop of a time step per code path;
+//   reaction_lanes.h    those loops' vector body, free of subnormal numbers.
+// Every path and every number of threads gives the plain loop's bits: each cell is
+// computed by the same IEEE operations in the same order, the vector loops keep V
+// scaled by an exact power of two, and bands only split the work, never a sum. The
+// tests compare every path and thread count with the plain, single-threaded loop.
+#include "modes/reaction/reaction_diffusion.h"
 
 #include <cstddef>
 #include <cstring>
@@ -9,9 +19,9 @@
 #include "app/memory.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
-#include "modes/reaction_bands.h"
-#include "modes/reaction_rows.h"
-#include "modes/vector_kernel.h"
+#include "modes/reaction/reaction_bands.h"
+#include "modes/reaction/reaction_rows.h"
+#include "modes/paths/kernel_choice.h"
 #include "modes/workers.h"
 
 const ReactionParam ReactionParams[6] = {
@@ -130,7 +140,7 @@ void ReactionStep(const float* u, const float* v, float* nu, float* nv, int gw, 
 
 void ReactionSteps(float* u, float* v, float* scratchU, float* scratchV, int gw, int gh,
                    int steps, float feed, float feedPlusKill, uint8_t* summaries) {
-    ReactionStepsWith(ReactionRowFor(KernelFor(kUserReaction)), u, v, scratchU, scratchV, gw, gh, steps,
+    ReactionStepsWith(ReactionRowFor(KernelFor(kUserReaction, ReactionTrial)), u, v, scratchU, scratchV, gw, gh, steps,
                       feed, feedPlusKill, summaries);
 }
 
@@ -254,7 +264,7 @@ void DrawReactionDiffusion() {
     const float feedPlusKill = feed + static_cast<float>(params.kill);
 
     if (bandRows) {
-        ReactionStepsInBands(ReactionRowFor(KernelFor(kUserReaction)), u, v, nu, nv, gw, gh, kReactionSteps,
+        ReactionStepsInBands(ReactionRowFor(KernelFor(kUserReaction, ReactionTrial)), u, v, nu, nv, gw, gh, kReactionSteps,
                              feed, feedPlusKill, bandRows, summaries);
     } else {
         ReactionSteps(u, v, nu, nv, gw, gh, kReactionSteps, feed, feedPlusKill, summaries);

@@ -1,9 +1,19 @@
 // Mode 9: the density of escaping Mandelbrot orbits. Random points are iterated and
 // every pixel their escaping orbits pass through is counted; the counts, on a
 // logarithmic scale, become the picture over a still background of index 0.
-#include "modes/buddhabrot.h"
+//
+// The files of this folder:
+//   buddhabrot             the mode: the plain counting and the picture (this file);
+//   buddhabrot_plane       the part of the plane shown and the bulbs skipped;
+//   buddhabrot_lanes       counting several samples side by side, on the threads;
+//   buddhabrot_lanes_body  the width-generic body of that counting;
+//   lane_picking.h         packing the lanes that escaped into a list.
+// The lanes give the plain loop's counts exactly: each sample takes its own numbers of
+// the random stream and the plain loop's operations, and a count is a sum of ones,
+// which no order changes. The tests compare every path with the plain counting.
+#include "modes/buddhabrot/buddhabrot.h"
 
-#include "modes/buddhabrot_lanes.h"
+#include "modes/buddhabrot/buddhabrot_lanes.h"
 
 #include <atomic>
 #include <climits>
@@ -17,11 +27,10 @@
 #include "modes/modes.h"
 #include "modes/random_jump.h"
 #include "modes/random_source.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 #include "modes/workers.h"
 
 namespace {
-constexpr double kPlaneHalfSize = 2.2;  // the Canvas shows -2.2..2.2 on both axes
 
 // Logarithmic colour of the counts; unvisited pixels stay at index 0.
 void PaintCounts(const HitCounts& hits) {
@@ -57,13 +66,6 @@ bool EnsureOrbitBuffers() {
 int64_t BuddhabrotSampleCount(double detailScale) {
     const double samples = detailScale * 2000000.0;
     return samples >= 12000000.0 ? 12000000 : static_cast<int64_t>(samples);
-}
-
-bool InBuddhabrotBulbs(double sr, double si) {
-    const double t = sr - 0.25;
-    const double q = t * t + si * si;
-    if (0.25 * si * si > q * (q + t)) return true;
-    return (sr + 1.0) * (sr + 1.0) + si * si < 0.0625;
 }
 
 // Stores z(0), z(1), ... of the orbit of s until the first point beyond modulus 2 and
@@ -259,6 +261,6 @@ void RenderBuddhabrotCounting(HitCounting counting, int64_t samples) {
     ArtFree(counts);
 }
 
-void RenderBuddhabrot(int64_t samples) { RenderBuddhabrotCounting(CountingFor(KernelFor(kUserBuddhabrot)), samples); }
+void RenderBuddhabrot(int64_t samples) { RenderBuddhabrotCounting(CountingFor(KernelFor(kUserBuddhabrot, BuddhabrotTrial)), samples); }
 
 void DrawBuddhabrot() { RenderBuddhabrot(BuddhabrotSampleCount(art.detailScale)); }

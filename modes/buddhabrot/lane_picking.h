@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 
 #if HUEMIX_VECTOR_KERNELS && !defined(__clang__)
 #define HUEMIX_LANE_PERMUTE 1

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "modes/reaction_rows.h"
+#include "modes/reaction/reaction_rows.h"
 
 // One feed and kill rate pair of the model.
 struct ReactionParam {

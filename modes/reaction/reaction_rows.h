@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 
 // A row's interior in stretches of this many cells from column 1 on (the last one
 // shorter), each with a summary byte in the state it belongs to.

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "modes/vector_kernel.h"
+#include "modes/paths/vector_kernel.h"
 
 // How the hits of a picture are counted.
 enum HitCounting {

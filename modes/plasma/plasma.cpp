@@ -1,6 +1,15 @@
 // Mode 1: three circular wave trains from random centres plus one diagonal wave,
 // summed and mapped onto the cycling ring.
-#include "modes/plasma.h"
+//
+// The files of this folder:
+//   plasma             the mode and its rows on every code path (this file);
+//   plasma_row_body.h  the width-generic row, compiled once per path;
+//   plasma_sine(_body) a vector sine, good to 1e-13, for the pixels it cannot decide
+//                      wrongly.
+// Every pixel is the plain loop's: the vector sine only settles pixels whose index a
+// tiny change of the sum could not move, and the rest take the C library's sines as
+// the plain loop does. The tests compare every path with the plain rows.
+#include "modes/plasma/plasma.h"
 
 #include <atomic>
 #include <cmath>
@@ -9,9 +18,9 @@
 
 #include "app/art_state.h"
 #include "modes/modes.h"
-#include "modes/plasma_sine.h"
+#include "modes/plasma/plasma_sine.h"
 #include "modes/random_source.h"
-#include "modes/vector_kernel.h"
+#include "modes/paths/kernel_choice.h"
 #include "modes/workers.h"
 
 namespace {
@@ -60,7 +69,7 @@ int64_t PlainRow(const PlasmaRow& row, int from, int w) {
 }
 
 #if HUEMIX_VECTOR_KERNELS
-#include "modes/plasma_row_body.h"
+#include "modes/plasma/plasma_row_body.h"
 
 int64_t Sse2Row(const PlasmaRow& row, int w, double margin) { return VectorRow<PlasmaV2>(row, w, margin); }
 #endif
@@ -72,8 +81,8 @@ HUEMIX_TARGET_AVX2 int64_t Avx2Row(const PlasmaRow& row, int w, double margin) {
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512dq,avx512vl")
 namespace wide512 {
-#include "modes/plasma_sine_body.h"
-#include "modes/plasma_row_body.h"
+#include "modes/plasma/plasma_sine_body.h"
+#include "modes/plasma/plasma_row_body.h"
 }  // namespace wide512
 #pragma GCC pop_options
 #define HUEMIX_PLASMA_ROW_512 wide512::VectorRow<PlasmaV8>
@@ -151,7 +160,7 @@ int64_t PaintRows(const PlasmaWaves& waves, double margin, RowFunction paintRow)
 }
 }  // namespace
 
-int64_t PaintPlasma(const PlasmaWaves& waves, double margin) { return PaintRows(waves, margin, RowFor(KernelFor(kUserPlasma))); }
+int64_t PaintPlasma(const PlasmaWaves& waves, double margin) { return PaintRows(waves, margin, RowFor(KernelFor(kUserPlasma, PlasmaTrial))); }
 
 int64_t PaintPlasmaEightLanes(const PlasmaWaves& waves, double margin) {
 #if HUEMIX_WIDE_KERNELS

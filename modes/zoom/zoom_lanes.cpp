@@ -7,7 +7,7 @@
 // same bit for bit: zr^2 and zi^2 of one iteration are the squares the escape test just
 // computed, and zr + zr is exactly 2.0 x zr. A lane that has escaped goes on iterating
 // (towards infinity and NaN) but no longer counts.
-#include "modes/zoom_lanes.h"
+#include "modes/zoom/zoom_lanes.h"
 
 #include <cstddef>
 #include <cstring>

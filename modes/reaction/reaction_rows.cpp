@@ -1,11 +1,11 @@
 // Row loops of the reaction-diffusion step: the plain reference, and one width-generic
 // vector loop, which never meets a subnormal number, compiled for 128-, 256- and 512-bit
 // vectors.
-#include "modes/reaction_rows.h"
+#include "modes/reaction/reaction_rows.h"
 
 #include <cstring>
 
-#include "modes/reaction_lanes.h"
+#include "modes/reaction/reaction_lanes.h"
 
 namespace {
 constexpr float kDiffusionU = 0.16f;
