@@ -234,6 +234,7 @@ int main(int argc, char** argv) {
         std::printf("# flush-to-zero and denormals-are-zero on while timing, on one drawing thread: a measuring aid, the pictures are not the program's\n");
     }
     MeasurePaths();
+    if (options.pathsOnly) return 0;
     std::vector<uint32_t> frame(static_cast<size_t>(art.canvasWidth) * art.canvasHeight);
     art.randomState = options.seed;
     // The flushing is a setting of each thread's own: it holds for the calling thread only.

@@ -29,6 +29,7 @@ const char* const BenchUsage =
     "  --flush-subnormals  time with flush-to-zero and denormals-are-zero on: a measuring\n"
     "                aid that shows what subnormal numbers cost; the pictures differ.\n"
     "                Draws on one thread: the setting is each thread's own\n"
+    "  --paths-only  measure each mode's code path, print the choices and stop\n"
     "Prints a line naming the processor, then one line per figure, NAME WxH MEDIAN_MS\n"
     "PATH, PATH being the code path the figure took. With --seeds above 1 the\n"
     "reaction-diffusion figure is the median over the seeds, and a further line\n"
@@ -113,6 +114,10 @@ const char* ParseBenchOptions(int argc, const char* const* argv, BenchOptions* o
         const char* option = argv[i];
         if (Is(option, "--flush-subnormals")) {
             options->flushSubnormals = 1;
+            continue;
+        }
+        if (Is(option, "--paths-only")) {
+            options->pathsOnly = 1;
             continue;
         }
         if (!Is(option, "--size") && !Is(option, "--reps") && !Is(option, "--seed") &&

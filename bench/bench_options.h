@@ -25,6 +25,7 @@ struct BenchOptions {
     int32_t seeds = 1;  // reaction-diffusion pictures, seeds seed .. seed + K - 1
     int32_t threads = 0;  // drawing threads, the caller included; 0: one per logical processor
     int32_t flushSubnormals = 0;  // 1: flush-to-zero and denormals-are-zero while timing
+    int32_t pathsOnly = 0;  // 1: print the measured paths and time nothing
 };
 
 // Reads argv[1..argc-1] into options. Returns null on success, or a short message

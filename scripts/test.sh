@@ -37,6 +37,10 @@ bash scripts/package.sh build/windows build/package || { echo "test.sh: packagin
 
 echo "== native tests =="
 ctest --test-dir build/native --output-on-failure -j "$JOBS" || status=1
+# How often each mode's code path was chosen in fresh processes on this processor: a
+# report for the log, not a check (the choice is the machine's own).
+echo "== code path choice =="
+bash scripts/path_choice.sh --runs 10 || status=1
 echo "== Windows tests under Wine =="
 ctest --test-dir build/windows --output-on-failure || status=1
 

@@ -52,8 +52,9 @@ TEST(BenchOptions, DefaultsAndEveryOptionRead) {
     // A switch without a value, anywhere among the others.
     BenchOptions flushed;
     EXPECT_EQ(flushed.flushSubnormals, 0);
-    EXPECT_EQ(Parse({"--flush-subnormals", "--reps", "3"}, &flushed), nullptr);
+    EXPECT_EQ(Parse({"--flush-subnormals", "--reps", "3", "--paths-only"}, &flushed), nullptr);
     EXPECT_EQ(flushed.flushSubnormals, 1);
+    EXPECT_EQ(flushed.pathsOnly, 1);
     EXPECT_EQ(flushed.reps, 3);
 }
 

@@ -54,6 +54,6 @@ size_t LaneListBytes();
 void CountHitsInLanesOnThreads(HitCounting counting, const LaneHits& hits, int64_t samples, uint32_t* state,
                                uint8_t* threadCounts, void* threadLists);
 
-// The hits of a few hundred samples on a plane of a quarter of full HD, on the given
+// The hits of some thousands of samples on a plane of a quarter of full HD, on the given
 // path: the piece of work the path choice times.
 void BuddhabrotTrial(VectorKernel kernel);

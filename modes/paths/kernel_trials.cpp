@@ -49,6 +49,37 @@ using Clock = std::chrono::steady_clock;
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 }  // namespace
 
+namespace {
+// One pass of a path: its trial again and again until its timing has settled, its part
+// of the pass is spent or the next sample would overrun it. Gives the pass's times on
+// the clock and in processor time (negative when some processor time was not read).
+void TimePath(KernelTrial trial, VectorKernel kernel, double budget, double* seconds, double* used) {
+    double clockSamples[kKernelMaxSamples];
+    double usedSamples[kKernelMaxSamples];
+    bool haveUsed = true;
+    int count = 0;
+    const Clock::time_point start = Clock::now();
+    while (count < kKernelMaxSamples) {
+        const int64_t usedBefore = PlatformThreadTime();
+        const Clock::time_point sampleStart = Clock::now();
+        trial(kernel);
+        clockSamples[count] = SecondsSince(sampleStart);
+        const int64_t usedAfter = PlatformThreadTime();
+        if (usedBefore < 0 || usedAfter < usedBefore) haveUsed = false;
+        usedSamples[count] = static_cast<double>(usedAfter - usedBefore);
+        ++count;
+        const double ran = SecondsSince(start);
+        if (ran + clockSamples[count - 1] > budget) break;
+        if (ran >= budget * kKernelMinRunShare &&
+            KernelTimingSettled(haveUsed ? usedSamples : clockSamples, count)) {
+            break;
+        }
+    }
+    *seconds = KernelSettledTime(clockSamples, count);
+    *used = haveUsed ? KernelSettledTime(usedSamples, count) : -1.0;
+}
+}  // namespace
+
 VectorKernel MeasureFastestKernel(KernelTrial trial) {
     bool candidate[kKernelCount] = {};
     int candidates = 0;
@@ -66,36 +97,21 @@ VectorKernel MeasureFastestKernel(KernelTrial trial) {
     // machine stretches some samples of a path or every one. Should any reading of the
     // processor time be missing, the clock's times are compared instead, so that the
     // times compared are all of one kind. The budget is kept on the clock.
-    const double pathBudget = kKernelTrialBudget / candidates;
+    const double pathBudget = kKernelTrialBudget / (kKernelTrialPasses * candidates);
     double seconds[kKernelCount];
     double used[kKernelCount];
     bool haveUsed = true;
-    for (int k = 0; k < kKernelCount; ++k) {
-        seconds[k] = -1.0;
-        used[k] = -1.0;
-        if (!candidate[k]) continue;
-        double clockSamples[kKernelMaxSamples];
-        double usedSamples[kKernelMaxSamples];
-        int count = 0;
-        const Clock::time_point pathStart = Clock::now();
-        do {
-            const int64_t usedBefore = PlatformThreadTime();
-            const Clock::time_point start = Clock::now();
-            trial(static_cast<VectorKernel>(k));
-            clockSamples[count] = SecondsSince(start);
-            const int64_t usedAfter = PlatformThreadTime();
-            if (usedBefore < 0 || usedAfter < usedBefore) haveUsed = false;
-            usedSamples[count] = static_cast<double>(usedAfter - usedBefore);
-            ++count;
-            const double ran = SecondsSince(pathStart);
-            if (ran >= pathBudget) break;
-            if (ran >= pathBudget * kKernelMinRunShare &&
-                KernelTimingSettled(haveUsed ? usedSamples : clockSamples, count)) {
-                break;
-            }
-        } while (count < kKernelMaxSamples);
-        seconds[k] = KernelSettledTime(clockSamples, count);
-        used[k] = KernelSettledTime(usedSamples, count);
+    for (int k = 0; k < kKernelCount; ++k) seconds[k] = used[k] = -1.0;
+    for (int pass = 0; pass < kKernelTrialPasses; ++pass) {
+        for (int k = 0; k < kKernelCount; ++k) {
+            if (!candidate[k]) continue;
+            double passSeconds = 0.0;
+            double passUsed = 0.0;
+            TimePath(trial, static_cast<VectorKernel>(k), pathBudget, &passSeconds, &passUsed);
+            if (passUsed < 0.0) haveUsed = false;
+            if (seconds[k] < 0.0 || passSeconds < seconds[k]) seconds[k] = passSeconds;
+            if (used[k] < 0.0 || passUsed < used[k]) used[k] = passUsed;
+        }
     }
     return FastestKernel(haveUsed ? used : seconds);
 }
