@@ -53,7 +53,7 @@ uint32_t EffectiveSeed(const OfflineOptions& options, uint32_t clockSeed) {
     return options.seed == 0 ? 0xC0FFEEu : options.seed;
 }
 
-int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed) {
+int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed, Recipe* recipe) {
     const long failedBefore = ArtFailedAllocationCount();
     if (AllocateCanvas(o.width, o.height) != 0) return -1;
     if (o.overlay != kOverlayNone && o.format == kFormatPng) {
@@ -69,6 +69,9 @@ int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed) {
     art.drawingThreads = o.threads;
     art.currentPreset = o.preset;
     NewPalette();
+    // As the page starts from its link: a picture need not follow its palette.
+    if (o.pictureSeed != 0) art.randomState = o.pictureSeed;
+    const uint32_t pictureSeed = art.randomState;
     SelectMode(o.mode);
     // Timer 5 draws only while the zoom is the current mode.
     if (art.currentMode == kZoomModeNumber) {
@@ -87,6 +90,24 @@ int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed) {
     if (ArtFailedAllocationCount() != failedBefore) {
         ReleaseOfflineJob();
         return -1;
+    }
+    if (recipe) {
+        Recipe& r = *recipe;
+        r.mode = art.currentMode;
+        r.seed = pictureSeed;
+        r.paletteSeed = seed;
+        r.preset = art.currentPreset;
+        r.intervalMs = o.delayMs;
+        r.step = o.step;
+        r.direction = o.direction;
+        r.paused = o.paused;
+        r.hueShift = o.hueShift;
+        r.saturationFactor = o.saturationFactor;
+        r.brightnessFactor = o.brightnessFactor;
+        r.ticks = NeutralAdjustment(o) ? o.ticks % kRingLength : o.ticks;
+        r.zoomFrames = art.currentMode == kZoomModeNumber ? o.zoomFrames : 0;
+        r.width = art.canvasWidth;
+        r.height = art.canvasHeight;
     }
     return 0;
 }

@@ -9,14 +9,15 @@
 // The seed the job uses: --seed (0 becomes 0xC0FFEE, as at start-up), or clockSeed.
 uint32_t EffectiveSeed(const OfflineOptions& options, uint32_t clockSeed);
 
-// Size and scale values; seed; currentPreset; NewPalette; SelectMode(mode); the zoom
+// Size and scale values; seed; currentPreset; NewPalette; the picture's own seed when
+// a recipe gives one; SelectMode(mode); the zoom
 // frames; the adjustment (once, unless neutral); the rotation ticks. Also sets up the
 // overlay the output wants (status strip with auto-cycle off and no hint, or the help
 // screen) and, for an RGB picture, the frame pixels. Returns 0, or -1 when a buffer
 // could not be had, including a drawing mode's own scratch: a mode that is refused its
 // memory draws nothing, and a blank picture must not pass for a drawn one. On -1 the
-// buffers are released already.
-int32_t RunOfflineJob(const OfflineOptions& options, uint32_t seed);
+// buffers are released already. With recipe given, fills it with the picture's recipe.
+int32_t RunOfflineJob(const OfflineOptions& options, uint32_t seed, Recipe* recipe = nullptr);
 
 // Animation time is whole frames of delayMs; the zoom's 120 ms timer fires at every
 // multiple of 120 up to and including the frame's time. The number of zoom frames

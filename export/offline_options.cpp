@@ -11,9 +11,13 @@
 const char* const OfflineUsage =
     "Usage: huemix-render [options] -o FILE\n"
     "Renders a Huemix picture exactly as the program would show it, without a window.\n"
-    "The file's ending chooses the output: .png (a still picture) or .gif (an animation).\n"
+    "The file's ending chooses the output: .png (a still picture), .gif (an animation)\n"
+    "or .webm (the animation as a VP9 video).\n"
     "\n"
-    "  -o FILE             the picture to write (.png or .gif)\n"
+    "  -o FILE             the picture to write (.png, .gif or .webm)\n"
+    "  --recipe FILE.png   draw again the picture of a PNG that huemix-render or the\n"
+    "                      page wrote, from the recipe in its Comment text; takes\n"
+    "                      only -o, --overlay, --frames and --threads beside it\n"
     "  --size WxH          Canvas size, raised to at least 320x200 (default 1920x1080)\n"
     "  --seed N            random seed, decimal or 0x hex; 0 means 0xC0FFEE\n"
     "                      (default: from the clock, as the program seeds)\n"
@@ -22,9 +26,9 @@ const char* const OfflineUsage =
     "  --mode N            drawing mode 0 to 9 (0 is the splash screen; other numbers\n"
     "                      draw mode 1, as the program does) (default 1)\n"
     "  --zoom-frames F     in mode 8, F further zoom frames after the first (default 0)\n"
-    "  --hue DEG           hue shift in degrees (default 0)\n"
-    "  --saturation X      saturation factor (default 1)\n"
-    "  --brightness Y      brightness factor (default 1); unless all three are neutral\n"
+    "  --hue DEG           hue shift in degrees, -36000 to 36000 (default 0)\n"
+    "  --saturation X      saturation factor, 0 to 100 (default 1)\n"
+    "  --brightness Y      brightness factor, 0 to 100 (default 1); unless all three are neutral\n"
     "                      the adjustment is applied once, as a key press does\n"
     "  --ticks T           palette rotation ticks after the adjustment (default 0);\n"
     "                      an adjustment compounds from tick to tick\n"
@@ -34,8 +38,9 @@ const char* const OfflineUsage =
     "  --overlay KIND      none: the indexed picture (default); strip: the frame with\n"
     "                      the status strip (its interval is --delay, auto-cycle off,\n"
     "                      no hint); help: the frame with the help screen\n"
-    "  --frames N          an animated GIF of N frames, one rotation tick apart; in\n"
-    "                      mode 8 the zoom also moves on every 120 ms (default 1)\n"
+    "  --frames N          an animation of N frames, one rotation tick apart; in\n"
+    "                      mode 8 the zoom also moves on every 120 ms (default 1, and\n"
+    "                      255 for a video: one seamless loop)\n"
     "  --delay MS          time per frame, 1 to 655350 ms (default 50); the GIF stores\n"
     "                      it rounded to the nearest centisecond, at least 1\n"
     "  --threads N         draw on N threads, 1 to 64; the picture is the same on any\n"
@@ -46,13 +51,15 @@ const char* const OfflineUsage =
     "A .png with --overlay none is an 8-bit palette PNG whose pixel values are the\n"
     "Canvas indices and whose palette is the 256 colours; with an overlay it is an RGB\n"
     "PNG. 255 frames of step 1 without adjustment make a seamless loop. A GIF frame\n"
-    "holds 256 colours, so a .gif takes --overlay none or help.\n"
+    "holds 256 colours, so a .gif takes --overlay none or help; a .webm shows the\n"
+    "same frames. Every PNG carries its recipe in a Comment text, and a video in its\n"
+    "comment tag.\n"
     "On success one line names the file, size, mode, preset, seed and the random state\n"
-    "after drawing. Bad options print one line and exit with code 2, leaving no file.\n";
+    "after drawing; on a terminal a long animation shows its progress meanwhile. Bad\n"
+    "options print one line and exit with code 2, leaving no file.\n";
 
-namespace {
 // Arguments are echoed in messages: keep the line one line, and not endless.
-void Quote(const char* text, char* out, size_t outSize) {
+void QuoteArgument(const char* text, char* out, size_t outSize) {
     size_t n = 0;
     const size_t limit = outSize > 4 ? outSize - 4 : 0;
     for (; *text && n < limit; ++text) {
@@ -67,16 +74,9 @@ void Quote(const char* text, char* out, size_t outSize) {
     if (outSize > 0) out[n < outSize ? n : outSize - 1] = '\0';
 }
 
-// Builds "<option> '<value>': <problem>" into the caller's buffer.
-void Fail(char* error, size_t errorSize, const char* option, const char* value, const char* problem) {
-    char quoted[72];
-    Quote(value, quoted, sizeof quoted);
-    std::snprintf(error, errorSize, "%s '%s': %s", option, quoted, problem);
-}
-
-// Strict whole number: an optional sign and decimal digits, nothing else. Values far
-// outside any range saturate, so the range check that follows still rejects them.
-bool ReadWhole(const char* text, int64_t* value) {
+// Values far outside any range saturate, so the range check that follows still
+// rejects them.
+bool ReadWholeText(const char* text, int64_t* value) {
     const char* p = text;
     bool negative = false;
     if (*p == '+' || *p == '-') negative = *p++ == '-';
@@ -90,15 +90,8 @@ bool ReadWhole(const char* text, int64_t* value) {
     return true;
 }
 
-bool ReadWholeInRange(const char* text, int64_t lo, int64_t hi, int32_t* out) {
-    int64_t v = 0;
-    if (!ReadWhole(text, &v) || v < lo || v > hi) return false;
-    *out = static_cast<int32_t>(v);
-    return true;
-}
-
 // A seed: decimal, or hexadecimal after 0x (the form the success line prints).
-bool ReadSeed(const char* text, uint32_t* seed) {
+bool ReadSeedText(const char* text, uint32_t* seed) {
     uint64_t v = 0;
     const char* p = text;
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
@@ -126,7 +119,7 @@ bool ReadSeed(const char* text, uint32_t* seed) {
 }
 
 // A finite decimal number as strtod reads it, with nothing left over.
-bool ReadReal(const char* text, double* out) {
+bool ReadRealText(const char* text, double* out) {
     if (!*text || *text == ' ' || (*text >= '\t' && *text <= '\r')) return false;
     char* end = nullptr;
     double v = std::strtod(text, &end);
@@ -135,8 +128,8 @@ bool ReadReal(const char* text, double* out) {
     return true;
 }
 
-// WIDTHxHEIGHT, both whole and positive.
-bool ReadSize(const char* text, int64_t* w, int64_t* h) {
+// WIDTHxHEIGHT, both whole and unsigned.
+bool ReadSizeText(const char* text, int64_t* w, int64_t* h) {
     const char* x = std::strchr(text, 'x');
     if (!x) x = std::strchr(text, 'X');
     if (!x || x == text) return false;
@@ -146,7 +139,47 @@ bool ReadSize(const char* text, int64_t* w, int64_t* h) {
     std::memcpy(first, text, len);
     first[len] = '\0';
     if (first[0] < '0' || first[0] > '9' || x[1] < '0' || x[1] > '9') return false;  // no signs
-    return ReadWhole(first, w) && ReadWhole(x + 1, h);
+    return ReadWholeText(first, w) && ReadWholeText(x + 1, h);
+}
+
+const char* SizeProblem(int64_t w, int64_t h) {
+    if (w < 1 || h < 1 || w > kOfflineMaxSide || h > kOfflineMaxSide) return "each side must be 1 to 65535 pixels";
+    if (w * h > kOfflineMaxPixels) return "more than 268435456 pixels in all";
+    return nullptr;
+}
+
+void ApplyRecipe(const Recipe& r, OfflineOptions* o) {
+    o->width = r.width;
+    o->height = r.height;
+    o->seedGiven = 1;
+    o->seed = r.paletteSeed;
+    o->pictureSeed = r.seed;
+    o->preset = r.preset;
+    o->mode = r.mode;
+    o->zoomFrames = r.zoomFrames;
+    o->hueShift = r.hueShift;
+    o->saturationFactor = r.saturationFactor;
+    o->brightnessFactor = r.brightnessFactor;
+    o->ticks = r.ticks;
+    o->step = r.step;
+    o->direction = r.direction;
+    o->paused = r.paused;
+    o->delayMs = r.intervalMs;
+}
+
+namespace {
+// Builds "<option> '<value>': <problem>" into the caller's buffer.
+void Fail(char* error, size_t errorSize, const char* option, const char* value, const char* problem) {
+    char quoted[72];
+    QuoteArgument(value, quoted, sizeof quoted);
+    std::snprintf(error, errorSize, "%s '%s': %s", option, quoted, problem);
+}
+
+bool ReadWholeInRange(const char* text, int64_t lo, int64_t hi, int32_t* out) {
+    int64_t v = 0;
+    if (!ReadWholeText(text, &v) || v < lo || v > hi) return false;
+    *out = static_cast<int32_t>(v);
+    return true;
 }
 
 // The arguments arrive as UTF-8; the program reads its options as UTF-16 code units.
@@ -212,10 +245,20 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
                             size_t errorSize) {
     OfflineOptions o;
     if (errorSize > 0) error[0] = '\0';
+    bool framesGiven = false;
+    const char* pictureOption = nullptr;  // the first option that a recipe also sets
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (Same(arg, "--help") || Same(arg, "-h")) return kParseHelp;
         if (Same(arg, "--version")) return kParseVersion;
+        // What a recipe sets cannot also come from the command line.
+        static const char* const recipeSets[] = {
+            "--size", "--seed",  "--palette", "--mode",      "--zoom-frames", "--hue",   "--saturation",
+            "--brightness", "--ticks", "--step", "--direction", "--paused", "--delay",
+        };
+        for (const char* name : recipeSets) {
+            if (!pictureOption && Same(arg, name)) pictureOption = name;
+        }
         if (Same(arg, "--paused")) {
             o.paused = 1;
             continue;
@@ -223,13 +266,13 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
         static const char* const valued[] = {
             "-o",    "--size",       "--seed",  "--palette", "--mode",      "--zoom-frames",
             "--hue", "--saturation", "--brightness", "--ticks", "--step", "--direction",
-            "--overlay", "--frames", "--delay", "--threads",
+            "--overlay", "--frames", "--delay", "--threads", "--recipe",
         };
         bool known = false;
         for (const char* name : valued) known = known || Same(arg, name);
         if (!known) {
             char quoted[72];
-            Quote(arg, quoted, sizeof quoted);
+            QuoteArgument(arg, quoted, sizeof quoted);
             if (arg[0] == '-') {
                 std::snprintf(error, errorSize, "unknown option '%s' (see --help)", quoted);
             } else {
@@ -252,22 +295,18 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
         } else if (Same(arg, "--size")) {
             int64_t w = 0;
             int64_t h = 0;
-            if (!ReadSize(value, &w, &h)) {
+            if (!ReadSizeText(value, &w, &h)) {
                 Fail(error, errorSize, arg, value, "give the size as WIDTHxHEIGHT, such as 1920x1080");
                 return kParseError;
             }
-            if (w < 1 || h < 1 || w > kOfflineMaxSide || h > kOfflineMaxSide) {
-                Fail(error, errorSize, arg, value, "each side must be 1 to 65535 pixels");
-                return kParseError;
-            }
-            if (w * h > kOfflineMaxPixels) {
-                Fail(error, errorSize, arg, value, "more than 268435456 pixels in all");
+            if (const char* problem = SizeProblem(w, h)) {
+                Fail(error, errorSize, arg, value, problem);
                 return kParseError;
             }
             o.width = static_cast<int32_t>(w);
             o.height = static_cast<int32_t>(h);
         } else if (Same(arg, "--seed")) {
-            if (!ReadSeed(value, &o.seed)) {
+            if (!ReadSeedText(value, &o.seed)) {
                 Fail(error, errorSize, arg, value, "give a whole number from 0 to 4294967295, or 0x and hex digits");
                 return kParseError;
             }
@@ -285,7 +324,7 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
         } else if (Same(arg, "--mode")) {
             // Any whole number is a mode: SelectMode turns the unknown ones into mode 1.
             int64_t ignored = 0;
-            if (!ReadWhole(value, &ignored)) {
+            if (!ReadWholeText(value, &ignored)) {
                 Fail(error, errorSize, arg, value, "give a whole number (0 to 9)");
                 return kParseError;
             }
@@ -302,8 +341,13 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
             double* field = Same(arg, "--hue")          ? &o.hueShift
                             : Same(arg, "--saturation") ? &o.saturationFactor
                                                         : &o.brightnessFactor;
-            if (!ReadReal(value, field)) {
-                Fail(error, errorSize, arg, value, "give a finite decimal number");
+            // The recipe's ranges, so that the picture's recipe can be read back.
+            const bool hue = field == &o.hueShift;
+            const double lo = hue ? -kRecipeMaxHue : 0.0;
+            const double hi = hue ? kRecipeMaxHue : kRecipeMaxFactor;
+            if (!ReadRealText(value, field) || *field < lo || *field > hi) {
+                Fail(error, errorSize, arg, value,
+                     hue ? "give a decimal number from -36000 to 36000" : "give a decimal number from 0 to 100");
                 return kParseError;
             }
         } else if (Same(arg, "--step")) {
@@ -315,7 +359,7 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
             o.step = step;
         } else if (Same(arg, "--direction")) {
             int64_t d = 0;
-            if (!ReadWhole(value, &d) || (d != 1 && d != -1)) {
+            if (!ReadWholeText(value, &d) || (d != 1 && d != -1)) {
                 Fail(error, errorSize, arg, value, "give +1 or -1");
                 return kParseError;
             }
@@ -336,6 +380,13 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
                 Fail(error, errorSize, arg, value, "give a whole number from 1 to 65535");
                 return kParseError;
             }
+            framesGiven = true;
+        } else if (Same(arg, "--recipe")) {
+            if (!*value) {
+                std::snprintf(error, errorSize, "--recipe needs a file name");
+                return kParseError;
+            }
+            o.recipePath = value;
         } else if (Same(arg, "--threads")) {
             if (!ReadWholeInRange(value, 1, kOfflineMaxThreads, &o.threads)) {
                 Fail(error, errorSize, arg, value, "give a whole number from 1 to 64");
@@ -351,19 +402,32 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
 
     // Checks of the whole command line, once every option has its last value.
     if (!o.output) {
-        std::snprintf(error, errorSize, "no output file: give -o FILE.png or -o FILE.gif (see --help)");
+        std::snprintf(error, errorSize, "no output file: give -o FILE.png, FILE.gif or FILE.webm (see --help)");
         return kParseError;
     }
     if (EndsWith(o.output, ".png")) {
         o.format = kFormatPng;
     } else if (EndsWith(o.output, ".gif")) {
         o.format = kFormatGif;
+    } else if (EndsWith(o.output, ".webm")) {
+        o.format = kFormatWebm;
+        if (!framesGiven) o.frames = kOfflineLoopFrames;
     } else {
-        Fail(error, errorSize, "-o", o.output, "the file name must end in .png or .gif");
+        Fail(error, errorSize, "-o", o.output, "the file name must end in .png or .gif (or .webm for a video)");
         return kParseError;
     }
     if (o.format == kFormatPng && o.frames > 1) {
-        std::snprintf(error, errorSize, "--frames %d: an animation needs a .gif file", o.frames);
+        std::snprintf(error, errorSize, "--frames %d: an animation needs a .gif or .webm file", o.frames);
+        return kParseError;
+    }
+    if (o.recipePath && pictureOption) {
+        std::snprintf(error, errorSize, "%s: --recipe sets the picture, so give one or the other", pictureOption);
+        return kParseError;
+    }
+    if (o.format == kFormatWebm && o.overlay == kOverlayStrip) {
+        std::snprintf(error, errorSize,
+                      "--overlay strip: a video shows the frames a GIF would, which cannot hold the "
+                      "strip; use --overlay none or help");
         return kParseError;
     }
     if (o.format == kFormatGif && o.overlay == kOverlayStrip) {

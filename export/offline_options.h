@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "export/recipe.h"
+
 enum OfflineOverlay : int32_t {
     kOverlayNone = 0,   // the indexed picture itself
     kOverlayStrip = 1,  // the composed frame with the status strip
@@ -15,6 +17,7 @@ enum OfflineOverlay : int32_t {
 enum OfflineFormat : int32_t {
     kFormatPng = 0,
     kFormatGif = 1,
+    kFormatWebm = 2,  // VP9 video
 };
 
 // Largest side and picture: a GIF cannot describe more than 65535 pixels a side, and
@@ -25,12 +28,15 @@ constexpr int64_t kOfflineMaxPixels = int64_t{1} << 28;
 constexpr int32_t kOfflineMaxFrames = 65535;
 constexpr int32_t kOfflineMaxDelayMs = 655350;  // 65535 centiseconds, a GIF's longest delay
 constexpr int32_t kOfflineMaxThreads = 64;
+// A video made without --frames holds one turn of the palette ring: a seamless loop.
+constexpr int32_t kOfflineLoopFrames = 255;
 
 struct OfflineOptions {
     int32_t width = 1920;
     int32_t height = 1080;
     int32_t seedGiven = 0;  // 0: seed from the clock
-    uint32_t seed = 0;
+    uint32_t seed = 0;      // the random state the palette is made from
+    uint32_t pictureSeed = 0;  // nonzero: the state the picture is drawn from (a recipe's)
     int32_t preset = 0;  // RANDOM
     int32_t mode = 1;
     int32_t zoomFrames = 0;
@@ -42,11 +48,12 @@ struct OfflineOptions {
     int32_t direction = 1;
     int32_t paused = 0;
     int32_t overlay = kOverlayNone;
-    int32_t frames = 1;
+    int32_t frames = 1;     // a video's default is kOfflineLoopFrames
     int32_t delayMs = 50;
     const char* output = nullptr;  // points into argv
     int32_t format = kFormatPng;
     int32_t threads = 0;  // drawing threads, the caller included; 0: one per logical processor
+    const char* recipePath = nullptr;  // --recipe: a PNG whose recipe sets the picture
 };
 
 enum OfflineParseResult : int32_t {
@@ -63,6 +70,21 @@ int32_t ParseOfflineOptions(int argc, const char* const* argv, OfflineOptions* o
 
 // The --help text, several lines ending in a newline.
 extern const char* const OfflineUsage;
+
+// Sets the picture's options from a recipe read for --recipe.
+void ApplyRecipe(const Recipe& recipe, OfflineOptions* options);
+
+// Readers shared with the recipe: a whole number with an optional sign (saturating
+// far outside any range); a random state, decimal or 0x hex; a finite decimal number;
+// WIDTHxHEIGHT. Each takes the whole text or fails.
+bool ReadWholeText(const char* text, int64_t* value);
+bool ReadSeedText(const char* text, uint32_t* seed);
+bool ReadRealText(const char* text, double* value);
+bool ReadSizeText(const char* text, int64_t* width, int64_t* height);
+// Why a Canvas size cannot be had (each side 1..65535, pixels up to the cap), or null.
+const char* SizeProblem(int64_t width, int64_t height);
+// A value for a message: control characters as '?', cut with "..." when too long.
+void QuoteArgument(const char* text, char* out, size_t outSize);
 
 // GIF delays are whole centiseconds: the nearest one, halves up, but never 0, which
 // viewers would replace by a delay of their own choosing.
