@@ -6,6 +6,8 @@
 #include "app/frame.h"
 #include "export/offline_job.h"
 #include "export/offline_options.h"
+#include "export/recipe.h"
+#include "export/render_animation.h"
 #include "export/render_output.h"
 #include "huemix_version.h"
 #include "modes/modes.h"
@@ -29,24 +31,30 @@ uint32_t ClockSeed() {
     return SeedFromClock(static_cast<uint32_t>(std::time(nullptr)), static_cast<uint32_t>(ms));
 }
 
-int32_t WritePicture(const OfflineOptions& o, RenderTarget* target, char* error, size_t errorSize) {
+int32_t WritePicture(const OfflineOptions& o, RenderTarget* target, const char* recipe, char* error,
+                     size_t errorSize) {
     const int32_t w = art.canvasWidth;
     const int32_t h = art.canvasHeight;
-    if (o.format == kFormatPng) {
-        if (o.overlay == kOverlayNone) return WriteIndexedPng(target, w, h, art.canvas, art.palette, error, errorSize);
-        ComposeFrame();
-        return WriteRgbPng(target, w, h, art.dibPixels, error, errorSize);
+    if (o.format != kFormatPng) return WriteAnimation(o, target, recipe, error, errorSize);
+    if (o.overlay == kOverlayNone) return WriteIndexedPng(target, w, h, art.canvas, art.palette, recipe, error, errorSize);
+    ComposeFrame();
+    return WriteRgbPng(target, w, h, art.dibPixels, recipe, error, errorSize);
+}
+
+// --recipe: the picture's options from the PNG's recipe.
+int32_t TakeRecipe(OfflineOptions* options, char* error, size_t errorSize) {
+    char text[kRecipeCapacity];
+    char reason[400];
+    Recipe recipe;
+    if (ReadPngRecipe(options->recipePath, text, sizeof text, reason, sizeof reason) != 0 ||
+        ParseRecipe(text, &recipe, reason, sizeof reason) != 0) {
+        char quoted[72];
+        QuoteArgument(options->recipePath, quoted, sizeof quoted);
+        std::snprintf(error, errorSize, "--recipe '%s': %s", quoted, reason);
+        return -1;
     }
-    GifOutput gif;
-    if (BeginGif(target, &gif, w, h, GifDelayCentiseconds(o.delayMs), error, errorSize) != 0) return -1;
-    for (int32_t frame = 0; frame < o.frames; ++frame) {
-        if (frame > 0 && AdvanceOfflineFrame(o, frame) != 0) {
-            std::snprintf(error, errorSize, "not enough memory for the zoom frames of a %dx%d picture", w, h);
-            return EndGif(&gif, true, nullptr, 0);
-        }
-        if (AddGifFrame(&gif, OfflineFrameIndices(o), art.palette, error, errorSize) != 0) return -1;
-    }
-    return EndGif(&gif, false, error, errorSize);
+    ApplyRecipe(recipe, options);
+    return 0;
 }
 }  // namespace
 
@@ -63,19 +71,23 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (parsed == kParseError) return Fail(error);
+    if (options.recipePath && TakeRecipe(&options, error, sizeof error) != 0) return Fail(error);
 
     // The file first: a folder that cannot be written is known before any drawing.
     RenderTarget target;
     if (OpenTarget(options.output, &target, error, sizeof error) != 0) return Fail(error);
 
     const uint32_t seed = EffectiveSeed(options, ClockSeed());
-    if (RunOfflineJob(options, seed) != 0) {
+    Recipe recipe;
+    if (RunOfflineJob(options, seed, &recipe) != 0) {
         DiscardTarget(&target);
         std::snprintf(error, sizeof error, "--size %dx%d: not enough memory for a picture of this size",
                       options.width, options.height);
         return Fail(error);
     }
-    if (WritePicture(options, &target, error, sizeof error) != 0 ||
+    char recipeText[kRecipeCapacity];
+    const bool described = FormatRecipe(recipe, recipeText, sizeof recipeText) >= 0;
+    if (WritePicture(options, &target, described ? recipeText : nullptr, error, sizeof error) != 0 ||
         CommitTarget(&target, error, sizeof error) != 0) {
         DiscardTarget(&target);
         ReleaseOfflineJob();
@@ -83,7 +95,7 @@ int main(int argc, char** argv) {
     }
 
     char animation[64] = "";
-    if (options.format == kFormatGif) {
+    if (options.format != kFormatPng) {
         std::snprintf(animation, sizeof animation, ", %d frames of %d ms", options.frames, options.delayMs);
     }
     std::printf("huemix-render: wrote %s, %dx%d%s, mode %d %s, preset %d %s, seed %u, random state 0x%08X\n",

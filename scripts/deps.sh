@@ -4,6 +4,8 @@
 huemix_install_deps() {
     local wanted=(cmake make g++ googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                   wine64 xvfb xdotool x11-utils imagemagick libpng-dev libgif-dev python3
+                  # the renderer's videos: VP9 and the WebM container; ffmpeg decodes them in its tests
+                  libvpx-dev libavformat-dev pkg-config ffmpeg
                   clang libclang-rt-14-dev  # clang and its libFuzzer runtime: scripts/fuzz.sh
                   nsis  # makensis: the setup program (scripts/package.sh)
                   # an X server with two virtual monitors for the screen saver's tests
