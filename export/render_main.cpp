@@ -45,12 +45,17 @@ int32_t WritePicture(const OfflineOptions& o, RenderTarget* target, const char* 
 int32_t TakeRecipe(OfflineOptions* options, char* error, size_t errorSize) {
     char text[kRecipeCapacity];
     char reason[400];
+    const char* kind = "";
     Recipe recipe;
-    if (ReadPngRecipe(options->recipePath, text, sizeof text, reason, sizeof reason) != 0 ||
-        ParseRecipe(text, &recipe, reason, sizeof reason) != 0) {
+    bool read = ReadPngRecipe(options->recipePath, text, sizeof text, reason, sizeof reason) == 0;
+    if (read && ParseRecipe(text, &recipe, reason, sizeof reason) != 0) {
+        kind = "bad recipe: ";
+        read = false;
+    }
+    if (!read) {
         char quoted[72];
         QuoteArgument(options->recipePath, quoted, sizeof quoted);
-        std::snprintf(error, errorSize, "--recipe '%s': %s", quoted, reason);
+        std::snprintf(error, errorSize, "--recipe '%s': %s%s", quoted, kind, reason);
         return -1;
     }
     ApplyRecipe(recipe, options);

@@ -43,6 +43,23 @@ check() {
     if "$@"; then ok; else bad "$what"; fi
 }
 
+# expect_error PATTERN ARGS...: a run in ./out that must fail with exit code 2, one line
+# on stderr naming PATTERN, nothing on stdout, and leave ./out empty.
+expect_error() {
+    local pattern="$1"
+    shift
+    mkdir -p "$WORK/out"
+    local code=0
+    (cd "$WORK/out" && "$RENDER" "$@" >"$WORK/stdout" 2>"$WORK/stderr") || code=$?
+    local what="huemix-render $*"
+    check "$what: exit code $code" test "$code" -eq 2
+    check "$what: one line on stderr" test "$(wc -l <"$WORK/stderr")" -eq 1
+    check "$what: message '$(cat "$WORK/stderr")' names '$pattern'" grep -q -- "$pattern" "$WORK/stderr"
+    check "$what: starts with the program's name" grep -q "^huemix-render: " "$WORK/stderr"
+    check "$what: nothing on stdout" test ! -s "$WORK/stdout"
+    check "$what: no file left ($(ls -A "$WORK/out" | tr '\n' ' '))" test -z "$(ls -A "$WORK/out")"
+}
+
 finish() {
     echo "$((checks - failures)) passed, $failures failed"
     [ "$failures" -eq 0 ]

@@ -6,21 +6,6 @@ mkdir out
 touch plainfile
 mkdir folder.png
 
-# expect_error PATTERN ARGS...: run in ./out, which must stay empty.
-expect_error() {
-    local pattern="$1"
-    shift
-    local code=0
-    (cd out && "$RENDER" "$@" >../stdout 2>../stderr) || code=$?
-    local what="huemix-render $*"
-    check "$what: exit code $code" test "$code" -eq 2
-    check "$what: one line on stderr" test "$(wc -l <stderr)" -eq 1
-    check "$what: message '$(cat stderr)' names '$pattern'" grep -q -- "$pattern" stderr
-    check "$what: starts with the program's name" grep -q "^huemix-render: " stderr
-    check "$what: nothing on stdout" test ! -s stdout
-    check "$what: no file left ($(ls -A out | tr '\n' ' '))" test -z "$(ls -A out)"
-}
-
 expect_error "unknown option '--bogus'" --bogus -o x.png
 expect_error "unknown option '--MODE'" --MODE 3 -o x.png
 expect_error "unexpected argument 'picture.png'" picture.png
@@ -63,7 +48,7 @@ check "no memory: no file left" test -z "$(ls -A out)"
 # A write that fails halfway (the file size limit stands in for a full disk) leaves
 # neither the picture nor the temporary file, and an older picture stays as it was.
 echo "an older picture" >out/keep.png
-for target in keep.png loop.gif; do
+for target in keep.png loop.gif loop.webm; do
     code=0
     (cd out && trap '' XFSZ && ulimit -f 8 && "$RENDER" --size 640x400 --seed 2 --frames 1 -o "$target" \
         >../stdout 2>../stderr) || code=$?
@@ -80,7 +65,7 @@ rm out/keep.png
 code=0
 "$RENDER" --help >help.txt 2>stderr || code=$?
 check "--help exits 0" test "$code" -eq 0
-for option in -o --size --seed --palette --mode --zoom-frames --hue --saturation --brightness --ticks \
+for option in -o --recipe --size --seed --palette --mode --zoom-frames --hue --saturation --brightness --ticks \
     --step --direction --paused --overlay --frames --delay --version; do
     check "--help lists $option" grep -q -- "  $option" help.txt
 done
