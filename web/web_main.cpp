@@ -14,6 +14,7 @@
 #include "app/memory.h"
 #include "app/platform.h"
 #include "app/startup.h"
+#include "export/recipe.h"
 #include "modes/canvas.h"
 #include "modes/modes.h"
 #include "modes/random_source.h"
@@ -217,6 +218,27 @@ EMSCRIPTEN_KEEPALIVE uint32_t* WebLinkValues() {
     values[6] = static_cast<uint32_t>(art.rotationDirection);
     values[7] = static_cast<uint32_t>(art.paused);
     return values;
+}
+// The link's parameters as the core writes them, the same text as a PNG's recipe;
+// with withSize, the recipe itself (the Canvas size after them).
+EMSCRIPTEN_KEEPALIVE const char* WebLinkText(int withSize) {
+    static char text[kRecipeCapacity];
+    Recipe r;
+    r.mode = web.pictureMode;
+    r.seed = web.pictureState;
+    r.paletteSeed = web.paletteState;
+    r.preset = art.currentPreset;
+    r.intervalMs = art.rotationIntervalMs;
+    r.step = art.rotationStep;
+    r.direction = art.rotationDirection;
+    r.paused = art.paused;
+    r.hueShift = art.hueShift;
+    r.saturationFactor = art.saturationFactor;
+    r.brightnessFactor = art.brightnessFactor;
+    r.width = art.canvasWidth;
+    r.height = art.canvasHeight;
+    if ((withSize ? FormatRecipe(r, text, sizeof text) : FormatLinkParameters(r, text, sizeof text)) < 0) text[0] = '\0';
+    return text;
 }
 EMSCRIPTEN_KEEPALIVE double* WebLinkAdjustment() {
     static double values[3];
