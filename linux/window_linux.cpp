@@ -1,0 +1,218 @@
+// The program's window on SDL2: full screen on the chosen display or a framed window,
+// the core's finished frame uploaded unchanged into a streaming texture and drawn with
+// its aspect kept, and the loop that runs events and timers until the quit request.
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "app/art_state.h"
+#include "app/frame.h"
+#include "app/input.h"
+#include "app/keys.h"
+#include "app/memory.h"
+#include "app/platform.h"
+#include "app/startup.h"
+#include "linux/events_linux.h"
+#include "linux/shell_linux.h"
+#include "modes/modes.h"
+
+namespace {
+
+constexpr char kWindowTitle[] = "Korvane's Huemix";
+// The loop wakes at least this often even with no timer running.
+constexpr int32_t kLongestWaitMs = 1000;
+
+SDL_Window* window = nullptr;
+SDL_Renderer* renderer = nullptr;
+SDL_Texture* texture = nullptr;
+
+// --monitor N when there is such a display, else the one under the pointer, else the first.
+int ChooseDisplay() {
+    const int count = SDL_GetNumVideoDisplays();
+    if (art.monitorOption >= 0 && art.monitorOption < count) return art.monitorOption;
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    const SDL_Point pointer = {x, y};
+    for (int i = 0; i < count; ++i) {
+        SDL_Rect r;
+        if (SDL_GetDisplayBounds(i, &r) == 0 && SDL_PointInRect(&pointer, &r)) return i;
+    }
+    return 0;
+}
+
+ArtRect RectOf(const SDL_Rect& r) { return {r.x, r.y, r.x + r.w, r.y + r.h}; }
+
+// The window as the Windows program places it: covering the display, or framed at its
+// corner + 50, at most 1280 x 800. HiDPI: the Canvas has the display's pixels, and the
+// frame is drawn into the window's pixels, not its scaled points.
+bool OpenWindow(const SDL_Rect& display) {
+    if (art.windowedOption) art.fullScreen = 0;
+    const WindowPlacement p = StartWindowPlacement(RectOf(display), art.canvasWidth, art.canvasHeight,
+                                                   art.windowedOption);
+    Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
+    if (art.fullScreen) {
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        window = SDL_CreateWindow(kWindowTitle, display.x, display.y, display.w, display.h, flags);
+    } else {
+        window = SDL_CreateWindow(kWindowTitle, p.x, p.y, p.width, p.height, flags | SDL_WINDOW_RESIZABLE);
+    }
+    if (!window) return false;
+    renderer = SDL_CreateRenderer(window, -1, 0);
+    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer) return false;
+    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, art.canvasWidth,
+                                art.canvasHeight);
+    return texture != nullptr;
+}
+
+void CloseWindow() {
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (window) SDL_DestroyWindow(window);
+    texture = nullptr;
+    renderer = nullptr;
+    window = nullptr;
+}
+
+// The frame goes up only when the core composed a new one; an exposed window is drawn
+// again from the texture. 0x00RRGGBB is SDL's RGB888, so the pixels go as they are.
+void Present() {
+    if (shell.frameDirty && art.dibPixels) {
+        SDL_UpdateTexture(texture, nullptr, art.dibPixels, art.canvasWidth * 4);
+    }
+    int cw = 0, ch = 0;
+    SDL_GetRendererOutputSize(renderer, &cw, &ch);
+    const FrameFit fit = FitFrame(cw, ch, art.canvasWidth, art.canvasHeight);
+    // The bars are black; a frame that covers everything needs no clearing first.
+    if (!fit.unscaled || !art.dibPixels) {
+        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+        SDL_RenderClear(renderer);
+    }
+    if (art.dibPixels) {
+        const SDL_Rect target = {fit.x0, fit.y0, fit.dw, fit.dh};
+        SDL_RenderCopy(renderer, texture, nullptr, &target);
+    }
+    SDL_RenderPresent(renderer);
+    shell.frameDirty = 0;
+    shell.exposed = 0;
+}
+
+void RunTimers() {
+    const uint64_t now = LinuxNow();
+    EnterCore();
+    for (int id = TakeDueTimer(now); id != 0 && !shell.quit; id = TakeDueTimer(now)) {
+        if (id == kTimerZoom && art.currentMode == kZoomModeNumber) ++shell.zoomFrames;
+        HandleTimer(static_cast<uintptr_t>(id));
+    }
+    LeaveCore();
+}
+
+void RunLoop() {
+    while (!shell.quit && !shell.terminate) {
+        if (shell.frameDirty || shell.exposed) Present();
+        SDL_Event event;
+        if (SDL_WaitEventTimeout(&event, NextTimerWait(LinuxNow(), kLongestWaitMs))) {
+            DispatchEvent(event);
+            while (!shell.quit && SDL_PollEvent(&event)) DispatchEvent(event);
+        }
+        if (shell.quit || shell.terminate) break;
+        RunTimers();
+    }
+}
+
+// Without a display SDL falls back to drivers that draw nowhere; a window nobody sees
+// is no window, unless SDL_VIDEODRIVER asked for one of them.
+bool OnAScreen() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver) return false;
+    const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+    if (asked && asked[0]) return true;
+    return SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0 &&
+           SDL_strcmp(driver, "evdev") != 0;
+}
+
+int Fail(int code, const char* what) {
+    std::fprintf(stderr, "huemix: %s: %s\n", what, SDL_GetError());
+    return code;
+}
+
+void ReleaseFrame() {
+    ArtFree(art.dibPixels);
+    ReleaseBuffers();  // clears art.dibPixels too
+}
+
+}  // namespace
+
+void ToggleFullScreen() {
+    if (!window) return;
+    if (art.fullScreen) {
+        SDL_SetWindowFullscreen(window, 0);
+        const WindowPlacement p = FramedPlacement(0, art.savedWindowRect);
+        SDL_SetWindowSize(window, p.width, p.height);
+        SDL_SetWindowPosition(window, p.x, p.y);
+        art.fullScreen = 0;
+    } else {
+        int x = 0, y = 0, w = 0, h = 0;
+        SDL_GetWindowPosition(window, &x, &y);
+        SDL_GetWindowSize(window, &w, &h);
+        art.savedWindowRect = {x, y, x + w, y + h};
+        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        art.fullScreen = 1;
+    }
+    shell.exposed = 1;
+}
+
+int RunProgram(const LinuxOptions& options) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");        // ours end a picture at once
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");   // as on Windows: the saver may come
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");  // scaling drops pixels, colours stay exact
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return Fail(kExitNoWindow, "no display to open a window on");
+    if (!OnAScreen()) {
+        SDL_Quit();
+        std::fprintf(stderr, "huemix: no display to open a window on\n");
+        return kExitNoWindow;
+    }
+
+    const int display = ChooseDisplay();
+    SDL_Rect bounds = {0, 0, 0, 0};
+    SDL_DisplayMode mode = {};
+    if (SDL_GetDisplayBounds(display, &bounds) != 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0) {
+        SDL_Quit();
+        return Fail(kExitNoWindow, "no display to open a window on");
+    }
+    if (AllocateBuffers(mode.w, mode.h) != kExitNormal) {
+        std::fprintf(stderr, "huemix: not enough memory for a %dx%d picture\n", mode.w, mode.h);
+        SDL_Quit();
+        return kExitNoMemory;
+    }
+    // Without the frame's memory the window stays black, as the Windows program
+    // without its frame bitmap.
+    art.dibPixels = static_cast<uint32_t*>(
+        ArtAlloc(static_cast<size_t>(art.canvasWidth) * static_cast<size_t>(art.canvasHeight) * sizeof(uint32_t)));
+    ApplyOptions();
+    SeedAndMakePalette(options);
+    shell.pictureState = art.randomState;  // the splash screen's, for a snapshot of it
+    SelectMode(0);
+    ComposeFrame();
+
+    if (!OpenWindow(bounds)) {
+        const int code = Fail(kExitNoWindow, "cannot open the window");
+        CloseWindow();
+        ReleaseFrame();
+        SDL_Quit();
+        return code;
+    }
+    SDL_ShowCursor(SDL_DISABLE);
+    HandleCreate();
+    art.lastInputTick = PlatformTickCount();  // the hint shows during the first second
+    PlatformInvalidate();
+    EnterCore();
+    SelectStartMode();
+    LeaveCore();
+    RunLoop();
+
+    CloseWindow();
+    ReleaseFrame();
+    SDL_Quit();
+    return shell.exitCode;
+}
