@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/art_state.h"
 #include "app/command_line.h"
 #include "export/offline_options.h"
+#include "modes/modes.h"
 #include "palette/presets.h"
 
 namespace {
@@ -190,6 +192,25 @@ int32_t FormatScriptNumber(double value, char* out, size_t outSize) {
         *p = '\0';
     }
     return std::snprintf(out, outSize, "%s", text);
+}
+
+Recipe ScreenRecipe(int32_t pictureMode, uint32_t pictureState, uint32_t paletteState, int32_t zoomFrames) {
+    Recipe r;
+    r.mode = pictureMode;
+    r.seed = pictureState;
+    r.paletteSeed = paletteState;
+    r.preset = art.currentPreset;
+    r.intervalMs = art.rotationIntervalMs;
+    r.step = art.rotationStep;
+    r.direction = art.rotationDirection;
+    r.paused = art.paused;
+    r.hueShift = art.hueShift;
+    r.saturationFactor = art.saturationFactor;
+    r.brightnessFactor = art.brightnessFactor;
+    r.zoomFrames = pictureMode == kZoomModeNumber ? zoomFrames : 0;
+    r.width = art.canvasWidth;
+    r.height = art.canvasHeight;
+    return r;
 }
 
 int32_t FormatLinkParameters(const Recipe& r, char* out, size_t outSize) {

@@ -33,6 +33,11 @@ constexpr double kRecipeMaxHue = 36000.0;      // either way
 constexpr double kRecipeMaxFactor = 100.0;     // saturation and brightness, from 0
 constexpr size_t kRecipeCapacity = 512;        // longest text, with its terminating zero
 
+// The recipe of the picture on the screen: the palette, rotation, adjustment and size
+// from ArtState; the mode, the two random states and the zoom frames since the zoom
+// began are the shell's to keep, as it sees the pictures drawn.
+Recipe ScreenRecipe(int32_t pictureMode, uint32_t pictureState, uint32_t paletteState, int32_t zoomFrames);
+
 // The page's link parameters: the adjustment only when it is not neutral, and ticks
 // and zoom frames only when not 0. Returns the text's length, or -1 when out is too small.
 int32_t FormatLinkParameters(const Recipe& recipe, char* out, size_t outSize);

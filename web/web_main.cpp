@@ -219,24 +219,11 @@ EMSCRIPTEN_KEEPALIVE uint32_t* WebLinkValues() {
     values[7] = static_cast<uint32_t>(art.paused);
     return values;
 }
-// The link's parameters as the core writes them, the same text as a PNG's recipe;
-// with withSize, the recipe itself (the Canvas size after them).
+// The link's parameters as the core writes them; with withSize, the recipe a PNG
+// carries: the Canvas size after them, and in the zoom its frames so far.
 EMSCRIPTEN_KEEPALIVE const char* WebLinkText(int withSize) {
     static char text[kRecipeCapacity];
-    Recipe r;
-    r.mode = web.pictureMode;
-    r.seed = web.pictureState;
-    r.paletteSeed = web.paletteState;
-    r.preset = art.currentPreset;
-    r.intervalMs = art.rotationIntervalMs;
-    r.step = art.rotationStep;
-    r.direction = art.rotationDirection;
-    r.paused = art.paused;
-    r.hueShift = art.hueShift;
-    r.saturationFactor = art.saturationFactor;
-    r.brightnessFactor = art.brightnessFactor;
-    r.width = art.canvasWidth;
-    r.height = art.canvasHeight;
+    const Recipe r = ScreenRecipe(web.pictureMode, web.pictureState, web.paletteState, withSize ? web.zoomFrames : 0);
     if ((withSize ? FormatRecipe(r, text, sizeof text) : FormatLinkParameters(r, text, sizeof text)) < 0) text[0] = '\0';
     return text;
 }
