@@ -17,7 +17,7 @@ huemix_install_deps || { echo "fuzz.sh: installing the build tools failed" >&2; 
 SECONDS_EACH="${1:-30}"
 shift || true
 TARGETS=("$@")
-[ ${#TARGETS[@]} -eq 0 ] && TARGETS=(fuzz_command_line fuzz_input)
+[ ${#TARGETS[@]} -eq 0 ] && TARGETS=(fuzz_command_line fuzz_input fuzz_recipe)
 BUILD="build/fuzz"
 
 mkdir -p build
@@ -38,6 +38,7 @@ options_for() {
     case "$1" in
         fuzz_command_line) echo "-max_len=512 -dict=tests/fuzz/command_line.dict" ;;
         fuzz_input) echo "-max_len=87" ;;  # the header and the 40 events read
+        fuzz_recipe) echo "-max_len=600 -dict=tests/fuzz/recipe.dict" ;;  # past the longest recipe
         *) echo "" ;;
     esac
 }
