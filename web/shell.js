@@ -75,11 +75,89 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
     };
 
     // ---- showing the frame ----
-    // The frame goes from the core's memory to a canvas in one copy.
-    var show = function(target) {
+    // The frame goes from the core's memory to a canvas of the page in one copy.
+    var putFrame = function(target) {
       var p = _WebPresent();
       var w = canvas.width, h = canvas.height;
-      (target || context).putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, p, w * h * 4), w, h), 0, 0);
+      target.putImageData(new ImageData(new Uint8ClampedArray(HEAPU8.buffer, p, w * h * 4), w, h), 0, 0);
+    };
+    // Where the browser allows it, the canvas belongs to a worker of its own that puts
+    // the frames on it: the browser's own work with a whole canvas of pixels every
+    // frame (its copy for the screen, 8 MB at 1920 x 1080, and far slower the first
+    // time) is then done on that worker's thread, and the page's thread only composes
+    // the frame and copies it into the one buffer that goes back and forth. Elsewhere,
+    // or when that worker fails, the page puts the frames on a canvas itself.
+    var display = null;
+    var displayBuffer = null;   // here while the worker does not hold it
+    var displayBehind = false;  // a frame came while the worker held the buffer
+    var displayMain = function() {
+      var target = null;
+      onmessage = function(e) {
+        if (e.data.canvas) {
+          target = e.data.canvas.getContext('2d', {alpha: false});
+          if (!target) throw new Error('no 2D context for the canvas');
+          return;
+        }
+        target.putImageData(new ImageData(new Uint8ClampedArray(e.data.pixels), e.data.width, e.data.height), 0, 0);
+        postMessage(e.data.pixels, [e.data.pixels]);
+      };
+    };
+    var show = function() {
+      if (!display) {
+        putFrame(context);
+        return;
+      }
+      if (!displayBuffer) {
+        displayBehind = true;  // shown as soon as the buffer is back
+        return;
+      }
+      var p = _WebPresent(), n = canvas.width * canvas.height * 4;
+      new Uint8Array(displayBuffer).set(HEAPU8.subarray(p, p + n));
+      display.postMessage({pixels: displayBuffer, width: canvas.width, height: canvas.height}, [displayBuffer]);
+      displayBuffer = null;
+      displayBehind = false;
+    };
+    // The worker failed: from now on the page shows the frames, on a new canvas in
+    // place of the one the worker had.
+    var showHere = function() {
+      display.terminate();
+      display = null;
+      var fresh = document.createElement('canvas');
+      fresh.id = canvas.id;
+      fresh.width = canvas.width;
+      fresh.height = canvas.height;
+      fresh.style.cssText = canvas.style.cssText;
+      canvas.replaceWith(fresh);
+      canvas = fresh;
+      listenToCanvas();
+      context = canvas.getContext('2d', {alpha: false});
+      show();
+    };
+    var startDisplay = function() {
+      if (typeof OffscreenCanvas === 'undefined' || !canvas.transferControlToOffscreen) return false;
+      var url = URL.createObjectURL(new Blob(['(' + displayMain + ')();'], {type: 'text/javascript'}));
+      try {
+        displayBuffer = new ArrayBuffer(canvas.width * canvas.height * 4);
+        display = new Worker(url);
+      } catch (e) {
+        URL.revokeObjectURL(url);
+        displayBuffer = null;
+        return false;
+      }
+      var offscreen = canvas.transferControlToOffscreen();
+      display.postMessage({canvas: offscreen}, [offscreen]);
+      display.onmessage = function(e) {
+        URL.revokeObjectURL(url);
+        displayBuffer = e.data;
+        if (displayBehind) show();
+      };
+      display.onerror = function(e) {
+        e.preventDefault();
+        URL.revokeObjectURL(url);
+        console.log('Huemix: the page shows the frames itself: ' + e.message);
+        showHere();
+      };
+      return true;
     };
     var fit = function() {
       var p = _WebFit(window.innerWidth, window.innerHeight) >> 2;
@@ -96,7 +174,7 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
       framesAsked = false;
       if (document.hidden) return;
       Huemix.frames++;
-      if (_WebFrame(now)) show(context);
+      if (_WebFrame(now)) show();
       askFrame();
     };
     var askFrame = function() {
@@ -177,6 +255,17 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
       } else if (moved < 20 && performance.now() - g.time < 600) {
         act(g.fingers >= 2 ? function() { _WebKey(KEY.F1, 0, 0); } : _WebLeftButton);
       }
+    };
+
+    // The mouse and touch on the canvas (again on the one that replaces it).
+    var listenToCanvas = function() {
+      canvas.addEventListener('mousedown', function(e) {
+        if (e.button === 0) act(_WebLeftButton);
+        if (e.button === 2) act(_WebRightButton);
+      });
+      canvas.addEventListener('touchstart', onTouchStart, {passive: false});
+      canvas.addEventListener('touchmove', onTouchMove, {passive: false});
+      canvas.addEventListener('touchend', onTouchEnd, {passive: false});
     };
 
     // ---- the worker ----
@@ -267,7 +356,7 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
       var still = document.createElement('canvas');
       still.width = canvas.width;
       still.height = canvas.height;
-      show(still.getContext('2d', {alpha: false}));
+      putFrame(still.getContext('2d', {alpha: false}));
       still.toBlob(function(blob) {
         var a = document.createElement('a');
         a.href = URL.createObjectURL(blob);
@@ -286,6 +375,7 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
     Huemix.mode = function() { return _WebCurrentMode(); };
     Huemix.zoomFrames = function() { return _WebZoomFrames(); };
     Huemix.helpShown = function() { return _WebHelpShown() !== 0; };
+    Huemix.framesShownBy = function() { return display ? 'worker' : 'page'; };
     // The code path of each user of the vector paths, in the order of KernelUser.
     Huemix.kernels = function() {
       var names = ['plain', 'sse2', 'avx2', 'avx512'], paths = [];
@@ -321,11 +411,15 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
             setTimeout(next, 0);
             return;
           }
-          var frames = [];
+          // Put on a canvas of the page's own, as where no worker shows the frames.
+          var still = document.createElement('canvas');
+          still.width = canvas.width;
+          still.height = canvas.height;
+          var stillContext = still.getContext('2d', {alpha: false}), frames = [];
           for (var i = 0; i < 50; i++) {
             var t0 = performance.now();
             _WebCompose();
-            show(context);
+            putFrame(stillContext);
             frames.push(performance.now() - t0);
           }
           say('compose-and-show ' + size + ' ' + median(frames).toFixed(3));
@@ -349,27 +443,21 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
       }
       canvas.width = _WebCanvasWidth();
       canvas.height = _WebCanvasHeight();
-      context = canvas.getContext('2d', {alpha: false});
+      listenToCanvas();
+      if (!startDisplay()) context = canvas.getContext('2d', {alpha: false});
       fit();
-      show(context);
+      show();
       Huemix.firstPictureMs = performance.now();  // since the page was opened
       var touchScreen = navigator.maxTouchPoints > 0 || 'ontouchstart' in window;
       document.getElementById('gestures').hidden = !touchScreen;
       window.addEventListener('resize', fit);
       document.addEventListener('fullscreenchange', fit);
       document.addEventListener('keydown', onKey);
-      canvas.addEventListener('mousedown', function(e) {
-        if (e.button === 0) act(_WebLeftButton);
-        if (e.button === 2) act(_WebRightButton);
-      });
       document.addEventListener('contextmenu', function(e) { e.preventDefault(); });
       document.addEventListener('wheel', function(e) {
         e.preventDefault();
         if (e.deltaY !== 0) act(function() { _WebWheel(e.deltaY < 0 ? 120 : -120); });
       }, {passive: false});
-      canvas.addEventListener('touchstart', onTouchStart, {passive: false});
-      canvas.addEventListener('touchmove', onTouchMove, {passive: false});
-      canvas.addEventListener('touchend', onTouchEnd, {passive: false});
       document.getElementById('link').addEventListener('click', function(e) {
         e.stopPropagation();
         act(Huemix.copyLink);

@@ -39,20 +39,22 @@ function reference(args) {
   return {indices: png.pixels, palette};
 }
 
-// The processor time the page's main thread spent in each long task [start, duration]
-// (ms on the page's clock), from a trace of the page: the tasks are matched by their
-// start and length; one that cannot be matched counts as all work.
-function processorTimes(trace, longTasks, watchStart) {
+// The page's main thread in a trace: its tasks between the marks 'huemix-watch' and
+// 'huemix-watched', each as the processor time it worked (ms), and those of the
+// reference tasks (the ones that set the mark 'huemix-reference') apart.
+function mainThreadTasks(trace) {
   const events = trace.traceEvents;
-  const mark = events.find(e => e.name === 'huemix-watch');
-  if (!mark) return longTasks.map(([, duration]) => duration);
-  const tasks = events.filter(e => e.name === 'RunTask' && e.ph === 'X' && e.pid === mark.pid && e.tid === mark.tid);
-  return longTasks.map(([start, duration]) => {
-    const at = mark.ts + (start - watchStart) * 1000;  // microseconds on the trace's clock
-    const task = tasks.find(t => Math.abs(t.ts - at) < 3000 && Math.abs(t.dur / 1000 - duration) < 3);
-    return task && task.tdur !== undefined ? task.tdur / 1000 : duration;
-  });
+  const marks = name => events.filter(e => e.name === name && e.ph !== 'X');
+  const [from] = marks('huemix-watch'), [to] = marks('huemix-watched');
+  if (!from || !to) return {tasks: [], references: []};
+  const tasks = events.filter(e => e.name === 'RunTask' && e.ph === 'X' && e.pid === from.pid && e.tid === from.tid &&
+                                   e.ts >= from.ts && e.ts + e.dur <= to.ts && e.tdur !== undefined);
+  const holds = (t, mark) => mark.ts >= t.ts && mark.ts <= t.ts + t.dur;
+  const references = marks('huemix-reference');
+  return {tasks: tasks.filter(t => !references.some(m => holds(t, m))).map(t => ({at: (t.ts - from.ts) / 1000, ms: t.tdur / 1000})),
+          references: tasks.filter(t => references.some(m => holds(t, m))).map(t => t.tdur / 1000)};
 }
+const median = v => [...v].sort((a, b) => a - b)[v.length >> 1];
 
 async function main() {
   // The site as a plain static host serves it, and under /isolated/ with the headers
@@ -79,27 +81,33 @@ async function main() {
   const downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'huemix-downloads-'));
   fs.mkdirSync(out, {recursive: true});
   const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true, userDataDir: profile,
+    // No viewport of puppeteer's own: it would replace each page's (open's) while a
+    // screenshot is taken.
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium', headless: true, userDataDir: profile, defaultViewport: null,
     args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking', '--disable-component-update',
            '--disable-sync', '--no-first-run']});
   const problems = [];
   const warnings = [];
 
-  // A page whose screen and window are w x h CSS pixels at this pixel ratio, and
-  // whose browser reports this many logical processors (0: the machine's).
-  async function open(query, w = W, h = H, ratio = 1, processors = 0) {
+  // A page whose screen and window are w x h CSS pixels at this pixel ratio, whose
+  // browser reports this many logical processors (0: the machine's), and where this
+  // script runs before the page's own.
+  async function open(query, w = W, h = H, ratio = 1, processors = 0, before = '') {
     const page = await browser.newPage();
     page.on('console', m => {
       if (m.type() === 'error') problems.push('console error: ' + m.text());
       if (m.type() === 'warn') warnings.push(m.text());
     });
     page.on('pageerror', e => problems.push('page error: ' + e.message));
-    page.on('request', r => { if (!r.url().startsWith(origin + '/')) problems.push('foreign request: ' + r.url()); });
+    page.on('request', r => {
+      if (!r.url().startsWith(origin + '/') && !r.url().startsWith(`blob:${origin}/`)) problems.push('foreign request: ' + r.url());
+    });
     page.on('requestfailed', r => problems.push('failed request: ' + r.url()));
     page.cdp = await page.createCDPSession();
     await page.cdp.send('Emulation.setDeviceMetricsOverride', {width: w, height: h, deviceScaleFactor: ratio,
       mobile: false, screenWidth: w, screenHeight: h});
     if (processors) await page.cdp.send('Emulation.setHardwareConcurrencyOverride', {hardwareConcurrency: processors});
+    if (before) await page.evaluateOnNewDocument(before);
     await page.goto(`${origin}/${query}`);
     await page.waitForFunction('Huemix.started && !Huemix.busy()', {timeout: 60000});
     return page;
@@ -157,6 +165,32 @@ async function main() {
     const want = reference(['--seed', String(SEED), '--mode', '5', '--palette', PALETTES[5]]);
     check(!await page.evaluate(() => Huemix.threaded) && sameBytes(got.indices, want.indices),
           'a threaded module that fails to start gives way to the one without threads');
+    await page.close();
+  }
+
+  // ---- the screen shows the composed frame, put there by the worker that holds the
+  // canvas, by the page where no worker can, and by the page once that worker failed ----
+  const SHOWN_BY = [
+    ['worker', 'the worker', ''],
+    ['page', 'the page without OffscreenCanvas', 'delete HTMLCanvasElement.prototype.transferControlToOffscreen;'],
+    ['page', 'the page after the worker failed', `{
+      const RealWorker = Worker;
+      window.Worker = function(url, options) {
+        const broken = URL.createObjectURL(new Blob(['throw new Error("no canvas here");']));
+        return new RealWorker(String(url).startsWith('blob:') ? broken : url, options);
+      };
+    }`]];
+  for (const [by, how, before] of SHOWN_BY) {
+    const page = await open(`?mode=7&seed=5&paused=1`, W, H, 1, 0, before);
+    let same = false;
+    for (let i = 0; i < 100 && !same; i++) {  // until the first second's hint has gone
+      await sleep(100);
+      const frame = await page.evaluate(() => Array.from(Huemix.frame()));
+      const png = readPng(await page.screenshot({clip: {x: 0, y: 0, width: W, height: H}}));
+      same = frame.every((p, k) => (p & 0xFFFFFF) ===
+        (png.pixels[k * png.channels] << 16 | png.pixels[k * png.channels + 1] << 8 | png.pixels[k * png.channels + 2]));
+    }
+    check(same && await page.evaluate(() => Huemix.framesShownBy()) === by, `the screen shows the frame, put by ${how}`);
     await page.close();
   }
 
@@ -290,32 +324,39 @@ async function main() {
         await page.evaluate(() => Huemix.link()) === url, `the link reproduces the picture: ${url}`);
   await page.close();
 
-  // ---- no long task while every mode draws, a key pressed meanwhile is kept, at
-  // 1920 x 1080, from a plain host and isolated (every processor drawing). The Long
-  // Tasks API counts a task's time on the clock: on a machine busy with other work, a
-  // task of a few milliseconds can wait longer than 50 ms for a processor between its
-  // slices. A trace of the page's main thread tells the two apart: a long task fails
-  // the check when the thread itself worked more than 50 ms in it ----
+  // ---- the page stays responsive while every mode draws, at 1920 x 1080, from a plain
+  // host and isolated (every processor drawing), and a key pressed meanwhile is kept.
+  // Every task of the page's main thread counts by the processor time it worked, all
+  // read from one trace: a busy machine stretches a task's time on the clock while it
+  // waits for a processor, not its work. On our machines no task may work over 50 ms;
+  // a slower machine gets a proportionally larger allowance. A fixed reference task
+  // (twenty byte-order passes over the whole frame, the kind of work the page's frames
+  // do) runs on the same thread after every mode, and the allowance is 50 ms times its
+  // median over REFERENCE_MS, its time on our machines (AMD EPYC, family 25, model 17) ----
+  const REFERENCE_MS = 10, MOST_WORK_MS = 50;
   for (const where of ['', 'isolated/']) {
     page = await open(`${where}?seed=3`, 1920, 1080);
     await page.tracing.start({categories: ['disabled-by-default-devtools.timeline', 'blink.user_timing']});
-    const watchStart = await page.evaluate(() => {
-      window.longTasks = [];
-      new PerformanceObserver(list => window.longTasks.push(...list.getEntries().map(e => [e.startTime, e.duration])))
-        .observe({type: 'longtask'});
-      performance.mark('huemix-watch');
-      return performance.getEntriesByName('huemix-watch')[0].startTime;
+    await page.evaluate(() => performance.mark('huemix-watch'));
+    const reference = () => page.evaluate(() => {
+      performance.mark('huemix-reference');
+      for (let i = 0; i < 20; i++) _WebPresent();
     });
     for (const key of ['Digit1', 'Digit2', 'Digit3', 'Digit4', 'Digit5', 'Digit6', 'Digit7', 'Digit8', 'Digit9']) {
       await page.keyboard.press(key);
       if (key === 'Digit9') await page.keyboard.press('Digit4');  // while the Buddhabrot draws
       await settle(page);
       await sleep(key === 'Digit8' ? 600 : 50);  // a few zoom frames
+      await reference();
     }
-    const longTasks = await page.evaluate(() => window.longTasks);
-    const worked = processorTimes(JSON.parse(Buffer.from(await page.tracing.stop()).toString()), longTasks, watchStart);
-    check(worked.every(ms => ms <= 50), `${where ? 'isolated: ' : ''}no task over 50 ms on the page while every ` +
-          `mode draws: ${longTasks.map(([, d], i) => `${d.toFixed(0)} ms (${worked[i].toFixed(1)} ms working)`)}`);
+    await page.evaluate(() => performance.mark('huemix-watched'));
+    const {tasks, references} = mainThreadTasks(JSON.parse(Buffer.from(await page.tracing.stop()).toString()));
+    const allowed = MOST_WORK_MS * Math.max(1, median(references) / REFERENCE_MS);
+    const worst = [...tasks].sort((a, b) => b.ms - a.ms).slice(0, 3);
+    check(references.length === 9 && tasks.length > 0 && worst[0].ms <= allowed,
+          `${where ? 'isolated: ' : ''}no task of the page works over ${allowed.toFixed(1)} ms while every mode ` +
+          `draws (reference ${references.length ? median(references).toFixed(1) : '?'} ms): ${tasks.length} tasks, ` +
+          `the longest ${worst.map(t => `${t.ms.toFixed(1)} ms at ${t.at.toFixed(0)} ms`).join(', ')}`);
     check(await page.evaluate(() => Huemix.mode()) === 4, 'the key pressed while a picture was drawn is kept');
     await page.close();
   }
