@@ -159,12 +159,48 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
       };
       return true;
     };
+    var place = {x: 0, y: 0, width: 0, height: 0};  // the picture's, in CSS pixels
     var fit = function() {
       var p = _WebFit(window.innerWidth, window.innerHeight) >> 2;
-      canvas.style.left = HEAP32[p] + 'px';
-      canvas.style.top = HEAP32[p + 1] + 'px';
-      canvas.style.width = HEAP32[p + 2] + 'px';
-      canvas.style.height = HEAP32[p + 3] + 'px';
+      place = {x: HEAP32[p], y: HEAP32[p + 1], width: HEAP32[p + 2], height: HEAP32[p + 3]};
+      canvas.style.left = place.x + 'px';
+      canvas.style.top = place.y + 'px';
+      canvas.style.width = place.width + 'px';
+      canvas.style.height = place.height + 'px';
+      placeExtra();
+    };
+
+    // ---- the help screen's box (its link button) over none of the help's text ----
+    // The places the help leaves bare (web_help.cpp), then the bars beside the
+    // picture: the first that holds the box whole, with a few pixels clear around
+    // it, or else the one that holds it largest, the box shrunk to fit.
+    var EXTRA_CLEAR = 4;
+    var placeExtra = function() {
+      var box = document.getElementById('extra');
+      if (box.hidden) return;
+      box.style.left = box.style.top = '0';  // measured where the whole window is free
+      box.style.transform = '';
+      var w = box.offsetWidth, h = box.offsetHeight, k = place.width / canvas.width;
+      var p = _WebHelpSpaces() >> 2, spaces = [];
+      for (var i = 0; i < 4; i++, p += 4) {
+        spaces.push([place.x + HEAP32[p] * k, place.y + HEAP32[p + 1] * k,
+                     place.x + HEAP32[p + 2] * k, place.y + HEAP32[p + 3] * k]);
+      }
+      var right = place.x + place.width, bottom = place.y + place.height;
+      spaces.push([0, 0, window.innerWidth, place.y], [0, bottom, window.innerWidth, window.innerHeight],
+                  [0, 0, place.x, window.innerHeight], [right, 0, window.innerWidth, window.innerHeight]);
+      var best = spaces[0], scale = -1;
+      spaces.forEach(function(r) {
+        var s = Math.min(1, (r[2] - r[0]) / (w + 2 * EXTRA_CLEAR), (r[3] - r[1]) / (h + 2 * EXTRA_CLEAR));
+        if (s > scale) {
+          best = r;
+          scale = s;
+        }
+      });
+      scale = Math.max(scale, 0);
+      box.style.left = Math.round(best[0] + (best[2] - best[0] - w * scale) / 2) + 'px';
+      box.style.top = Math.round(best[1] + (best[3] - best[1] - h * scale) / 2) + 'px';
+      if (scale < 1) box.style.transform = 'scale(' + scale + ')';
     };
     // A hidden page asks for no frames at all (browsers also stop them in a hidden
     // tab); back in sight, the first frame turns the rotation once, from now, instead
@@ -186,8 +222,11 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
 
     // ---- input: straight to the core, or after the picture being drawn ----
     var afterInput = function() {
-      var help = _WebHelpShown() !== 0;
-      document.getElementById('extra').hidden = !help;
+      var help = _WebHelpShown() !== 0, box = document.getElementById('extra');
+      if (box.hidden === help) {
+        box.hidden = !help;
+        placeExtra();
+      }
     };
     var act = function(f) {
       if (_WebPending()) {

@@ -324,6 +324,38 @@ async function main() {
         await page.evaluate(() => Huemix.link()) === url, `the link reproduces the picture: ${url}`);
   await page.close();
 
+  // ---- the help screen's box with the link button covers none of the help's text: on
+  // screens of several sizes, the last in a smaller window, with bars, and a touch
+  // screen's gestures in the box too. Text is whatever is not the help's background,
+  // the colour of its top left corner ----
+  const HELP_SIZES = [[800, 600], [1920, 1080], [480, 320], [600, 1000], [1920, 1080, 700, 900, 'touch']];
+  const TOUCH = "Object.defineProperty(Navigator.prototype, 'maxTouchPoints', {get: () => 5});";
+  for (const [sw, sh, ww = sw, wh = sh, touch] of HELP_SIZES) {
+    page = await open('?mode=7&seed=5&paused=1', sw, sh, 1, 0, touch ? TOUCH : '');
+    await page.cdp.send('Emulation.setDeviceMetricsOverride', {width: ww, height: wh, deviceScaleFactor: 1,
+      mobile: false, screenWidth: sw, screenHeight: sh});
+    await page.waitForFunction(`innerWidth === ${ww} && innerHeight === ${wh}`);
+    await page.keyboard.press('F1');
+    await page.waitForFunction('Huemix.helpShown()');
+    const seen = await page.evaluate(() => {
+      const art = document.getElementById('art'), shown = art.getBoundingClientRect();
+      const box = document.getElementById('extra').getBoundingClientRect();
+      const frame = Huemix.frame(), k = art.width / shown.width;
+      const x0 = Math.max(0, Math.floor((box.left - shown.left) * k)), x1 = Math.min(art.width, Math.ceil((box.right - shown.left) * k));
+      const y0 = Math.max(0, Math.floor((box.top - shown.top) * k)), y1 = Math.min(art.height, Math.ceil((box.bottom - shown.top) * k));
+      let covered = 0;
+      for (let y = y0; y < y1; y++) for (let x = x0; x < x1; x++) covered += frame[y * art.width + x] !== frame[0];
+      return {covered, text: frame.filter(p => p !== frame[0]).length, button: document.getElementById('link').getBoundingClientRect().height,
+              inside: box.left >= 0 && box.top >= 0 && box.right <= innerWidth && box.bottom <= innerHeight,
+              box: [box.left, box.top, box.width, box.height].map(Math.round)};
+    });
+    check(seen.text > 0 && seen.covered === 0 && seen.inside && seen.button >= 8,
+          `on a ${sw} x ${sh} ${touch ? 'touch ' : ''}screen${ww !== sw ? `, in a ${ww} x ${wh} window` : ''}, ` +
+          `the help's link box covers no text: ${JSON.stringify(seen)}`);
+    if (sw === 800) await page.screenshot({path: path.join(out, 'help-800x600.png'), clip: {x: 0, y: 0, width: sw, height: sh}});
+    await page.close();
+  }
+
   // ---- the page stays responsive while every mode draws, at 1920 x 1080, from a plain
   // host and isolated (every processor drawing), and a key pressed meanwhile is kept.
   // Every task of the page's main thread counts by the processor time it worked, all
