@@ -35,13 +35,18 @@ struct Guest {
     XImage* image;      // of the window's size; its pixels are the frame or scaled
     uint32_t* scaled;   // the frame fitted into a window of another size, or null
     int32_t gone;       // the window was destroyed, or a request on it failed
+    char failure[160];  // the server's words for a failure other than a vanished window
 };
 
 Guest guest;
 
-// Requests on a window that has just gone fail; the loop ends on the flag.
-int OnXError(Display*, XErrorEvent*) {
+// Requests on a window that has just gone fail; the loop ends on the flag. Any other
+// failure ends it too, with the server's words for it.
+int OnXError(Display* display, XErrorEvent* error) {
     guest.gone = 1;
+    if (error->error_code != BadWindow && error->error_code != BadDrawable) {
+        XGetErrorText(display, error->error_code, guest.failure, sizeof guest.failure);
+    }
     return 0;
 }
 
@@ -219,7 +224,7 @@ int RunHack(const LinuxOptions& options) {
         StartSaverPictures();
         LeaveCore();
         RunLoop();
-        if (guest.gone) code = Fail(kExitNoWindow, "it is gone");
+        if (guest.gone) code = Fail(kExitNoWindow, guest.failure[0] ? guest.failure : "it is gone");
     }
     Release();
     return code;
