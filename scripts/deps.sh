@@ -11,7 +11,9 @@ huemix_install_deps() {
                   # an X server with two virtual monitors for the screen saver's tests
                   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
                   # the browser version: its compiler and the browser its tests drive
-                  emscripten chromium)
+                  emscripten chromium
+                  # huemix for Linux, its xscreensaver hack and its Debian package
+                  libsdl2-dev libx11-dev xdg-user-dirs xscreensaver dpkg-dev lintian)
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do

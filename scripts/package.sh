@@ -4,10 +4,12 @@
 # the setup program OUT_DIR/huemix-<version>-setup.exe (NSIS, setup/huemix.nsi), each
 # with its SHA-256 in a .sha256 file beside it (the format sha256sum -c reads). It also
 # builds the browser version (build/web, with Emscripten) and packs the static site into
-# OUT_DIR/huemix-<version>-web.zip, with its .sha256 the same way.
+# OUT_DIR/huemix-<version>-web.zip, with its .sha256 the same way. And it packs the
+# Linux program of a native build (LINUX_BUILD_DIR, made when missing) into the Debian
+# package OUT_DIR/huemix_<version>_amd64.deb (scripts/deb_package.sh), with its .sha256.
 #
-#     bash scripts/package.sh [BUILD_DIR [OUT_DIR [WEB_BUILD_DIR]]]
-#                             (build/windows, build/package, build/web)
+#     bash scripts/package.sh [BUILD_DIR [OUT_DIR [WEB_BUILD_DIR [LINUX_BUILD_DIR]]]]
+#                             (build/windows, build/package, build/web, build/native)
 #
 # The same sources give the same bytes, whatever the folder, the time, the time zone
 # or the user: the executables carry no time stamp and no build path, and the zip has
@@ -21,6 +23,7 @@ cd "$ROOT"
 BUILD="${1:-build/windows}"
 OUT="${2:-build/package}"
 WEB_BUILD="${3:-build/web}"
+LINUX_BUILD="${4:-build/native}"
 EPOCH="${SOURCE_DATE_EPOCH:-1767225600}"
 
 source scripts/deps.sh
@@ -85,3 +88,13 @@ python3 scripts/release_zip.py "$OUT/$web_name" "$EPOCH" index.html="$WEB_BUILD/
     huemix-mt.worker.js="$WEB_BUILD/huemix-mt.worker.js"
 (cd "$OUT" && sha256sum "$web_name" >"$web_name.sha256")
 echo "$OUT/$web_name"
+
+# The Debian package, from the native build of the Linux program.
+if [ -f linux/CMakeLists.txt ]; then
+    if [ ! -f "$LINUX_BUILD/CMakeCache.txt" ]; then
+        cmake -S . -B "$LINUX_BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    fi
+    cmake --build "$LINUX_BUILD" -j "$(nproc 2>/dev/null || echo 2)" --target huemix-linux >/dev/null \
+        || { echo "package.sh: building huemix for Linux failed" >&2; exit 1; }
+    bash scripts/deb_package.sh "$LINUX_BUILD" "$OUT" "$EPOCH"
+fi
