@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "export/option_text.h"
 #include "export/recipe.h"
 
 enum OfflineOverlay : int32_t {
@@ -23,8 +24,6 @@ enum OfflineFormat : int32_t {
 // Largest side and picture: a GIF cannot describe more than 65535 pixels a side, and
 // the pixel cap keeps the buffers (Canvas, backup, frame: 6 bytes a pixel) well inside
 // the memory of an ordinary machine instead of letting the system kill the process.
-constexpr int32_t kOfflineMaxSide = 65535;
-constexpr int64_t kOfflineMaxPixels = int64_t{1} << 28;
 constexpr int32_t kOfflineMaxFrames = 65535;
 constexpr int32_t kOfflineMaxDelayMs = 655350;  // 65535 centiseconds, a GIF's longest delay
 constexpr int32_t kOfflineMaxThreads = 64;
@@ -73,18 +72,6 @@ extern const char* const OfflineUsage;
 
 // Sets the picture's options from a recipe read for --recipe.
 void ApplyRecipe(const Recipe& recipe, OfflineOptions* options);
-
-// Readers shared with the recipe: a whole number with an optional sign (saturating
-// far outside any range); a random state, decimal or 0x hex; a finite decimal number;
-// WIDTHxHEIGHT. Each takes the whole text or fails.
-bool ReadWholeText(const char* text, int64_t* value);
-bool ReadSeedText(const char* text, uint32_t* seed);
-bool ReadRealText(const char* text, double* value);
-bool ReadSizeText(const char* text, int64_t* width, int64_t* height);
-// Why a Canvas size cannot be had (each side 1..65535, pixels up to the cap), or null.
-const char* SizeProblem(int64_t width, int64_t height);
-// A value for a message: control characters as '?', cut with "..." when too long.
-void QuoteArgument(const char* text, char* out, size_t outSize);
 
 // GIF delays are whole centiseconds: the nearest one, halves up, but never 0, which
 // viewers would replace by a delay of their own choosing.

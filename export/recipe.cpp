@@ -7,7 +7,7 @@
 
 #include "app/art_state.h"
 #include "app/command_line.h"
-#include "export/offline_options.h"
+#include "export/option_text.h"
 #include "modes/modes.h"
 #include "palette/presets.h"
 
