@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever the build and the tests need and this machine lacks.
-# Sourced by test.sh and run.sh; quiet and quick when everything is there.
+# Sourced by test.sh and run.sh; quiet and quick when everything is there. Given package
+# names, it sees to those alone (run.sh's native program needs few).
 huemix_install_deps() {
     local wanted=(cmake make g++ googletest g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                   wine64 xvfb xdotool x11-utils imagemagick libpng-dev libgif-dev python3
@@ -14,6 +15,7 @@ huemix_install_deps() {
                   emscripten chromium
                   # huemix for Linux, its xscreensaver hack and its Debian package
                   libsdl2-dev libx11-dev xdg-user-dirs xscreensaver dpkg-dev lintian)
+    [ $# -gt 0 ] && wanted=("$@")
     local missing=()
     local pkg
     for pkg in "${wanted[@]}"; do
@@ -21,8 +23,10 @@ huemix_install_deps() {
     done
     # Node and npm run the browser tests; any working install will do (Debian's, or
     # another that already provides the commands).
-    command -v node >/dev/null || missing+=(nodejs)
-    command -v npm >/dev/null || missing+=(npm)
+    if [ $# -eq 0 ]; then
+        command -v node >/dev/null || missing+=(nodejs)
+        command -v npm >/dev/null || missing+=(npm)
+    fi
     [ ${#missing[@]} -eq 0 ] && return 0
     echo "Installing: ${missing[*]}"
     local sudo=""

@@ -91,9 +91,8 @@ echo "$OUT/$web_name"
 
 # The Debian package, from the native build of the Linux program.
 if [ -f linux/CMakeLists.txt ]; then
-    if [ ! -f "$LINUX_BUILD/CMakeCache.txt" ]; then
-        cmake -S . -B "$LINUX_BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
-    fi
+    # Configured again: a tree made before linux/ existed has no such target yet.
+    cmake -S . -B "$LINUX_BUILD" -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$LINUX_BUILD" -j "$(nproc 2>/dev/null || echo 2)" --target huemix-linux >/dev/null \
         || { echo "package.sh: building huemix for Linux failed" >&2; exit 1; }
     bash scripts/deb_package.sh "$LINUX_BUILD" "$OUT" "$EPOCH"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs Huemix with the given options, passed through unchanged:
 #
-#     bash scripts/run.sh [--windowed] [--mode N] [--palette NAME] [--speed MS] [--monitor N]
+#     bash scripts/run.sh [--wine] [--windowed] [--mode N] [--palette NAME] [--speed MS] [--monitor N]
 #
 # On Windows (Git Bash, MSYS2, Cygwin) it builds huemix.exe with CMake and starts it.
-# On Linux it installs what is missing, cross-builds huemix.exe and runs it under Wine
-# on the current display. With no display at all it shows a short demonstration on a
+# On Linux it installs what is missing, builds the native Linux program (build/native)
+# and runs it on the current display; with --wine it cross-builds huemix.exe and runs
+# that under Wine instead. With no display at all it shows a short demonstration on a
 # private 1920 x 1080 virtual screen instead: the splash screen, then a few modes chosen
 # by key, the help screen and a windowed view, each saved as a screenshot into a folder
 # it names at the end ($HUEMIX_DEMO_DIR, else build/demo/<date-time>).
@@ -18,23 +19,32 @@ die() {
     exit 1
 }
 
-# build DIR CMAKE-ARGUMENTS...: configures once and builds the program, quietly.
+# build DIR TARGET CMAKE-ARGUMENTS...: configures once and builds the program, quietly.
 build() {
-    local dir="$1"
-    shift
+    local dir="$1" target="$2"
+    shift 2
     mkdir -p "$dir"
-    if [ ! -f "$dir/CMakeCache.txt" ]; then
+    # A tree configured before the target existed learns of it only from a new configure.
+    if [ ! -f "$dir/CMakeCache.txt" ] || ! cmake --build "$dir" --target help 2>/dev/null | grep -q " $target\$"; then
         cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >"$dir/run-configure.log" 2>&1 \
             || { cat "$dir/run-configure.log"; die "configuring the build failed"; }
     fi
-    cmake --build "$dir" --config Release --target huemix -j 2 >"$dir/run-build.log" 2>&1 \
-        || { cat "$dir/run-build.log"; die "building huemix.exe failed"; }
+    cmake --build "$dir" --config Release --target "$target" -j 2 >"$dir/run-build.log" 2>&1 \
+        || { cat "$dir/run-build.log"; die "building $target failed"; }
 }
+
+# --wine chooses the Windows program under Wine; every other argument is the program's.
+WINE=0
+arguments=()
+for argument in "$@"; do
+    if [ "$argument" = --wine ]; then WINE=1; else arguments+=("$argument"); fi
+done
+set -- "${arguments[@]}"
 
 # ---- Windows: build and start it directly ------------------------------------------
 case "$(uname -s 2>/dev/null)" in
     MINGW* | MSYS* | CYGWIN*)
-        build build/native-windows
+        build build/native-windows huemix
         for exe in build/native-windows/huemix.exe build/native-windows/Release/huemix.exe; do
             [ -f "$exe" ] && exec "./$exe" "$@"
         done
@@ -42,24 +52,37 @@ case "$(uname -s 2>/dev/null)" in
         ;;
 esac
 
-# ---- Linux: cross-build, then Wine -------------------------------------------------
 source scripts/deps.sh
-huemix_install_deps || die "installing the build tools failed"
-build build/windows -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
-EXE="$ROOT/build/windows/huemix.exe"
-[ -f "$EXE" ] || die "huemix.exe was not built"
-
-if [ -n "${DISPLAY:-}" ]; then
-    exec bash scripts/wine-run.sh "$EXE" "$@"
+if [ "$WINE" -eq 1 ]; then
+    # ---- Linux with --wine: cross-build, then Wine ---------------------------------
+    huemix_install_deps || die "installing the build tools failed"
+    build build/windows huemix -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake"
+    EXE="$ROOT/build/windows/huemix.exe"
+    [ -f "$EXE" ] || die "huemix.exe was not built"
+    if [ -n "${DISPLAY:-}" ]; then
+        exec bash scripts/wine-run.sh "$EXE" "$@"
+    fi
+else
+    # ---- Linux: the native program -------------------------------------------------
+    huemix_install_deps cmake make g++ libsdl2-dev libx11-dev libpng-dev xdg-user-dirs \
+        xvfb xdotool x11-utils imagemagick || die "installing the build tools failed"
+    build build/native huemix-linux
+    EXE="$ROOT/build/native/huemix"
+    [ -x "$EXE" ] || die "huemix was not built"
+    if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+        exec "$EXE" "$@"
+    fi
 fi
 
 # ---- no display: a demonstration on a virtual screen -------------------------------
 SHOTS="${HUEMIX_DEMO_DIR:-$ROOT/build/demo/$(date +%Y%m%d-%H%M%S)}"
 mkdir -p "$SHOTS" || die "cannot make $SHOTS"
 SHOTS="$(cd "$SHOTS" && pwd)"
-# A prefix of its own, so that ending its Wine server afterwards touches nothing else.
-export HUEMIX_WINEPREFIX="${HUEMIX_DEMO_WINEPREFIX:-${HOME:-/root}/.cache/huemix-wine-demo}"
-export WINEPREFIX="$HUEMIX_WINEPREFIX"
+if [ "$WINE" -eq 1 ]; then
+    # A prefix of its own, so that ending its Wine server afterwards touches nothing else.
+    export HUEMIX_WINEPREFIX="${HUEMIX_DEMO_WINEPREFIX:-${HOME:-/root}/.cache/huemix-wine-demo}"
+    export WINEPREFIX="$HUEMIX_WINEPREFIX"
+fi
 TITLE="Korvane's Huemix"
 XVFB_PID=""
 HUEMIX_PID=""
@@ -74,7 +97,7 @@ wineserver_program() {
 
 finish() {
     [ -n "$HUEMIX_PID" ] && kill "$HUEMIX_PID" 2>/dev/null
-    wineserver_program -k
+    [ "$WINE" -eq 1 ] && wineserver_program -k
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null
 }
@@ -101,15 +124,17 @@ shot() {
 }
 
 echo "No display: showing Huemix on a private 1920 x 1080 virtual screen."
-# A prefix is made once (first run: about fifteen seconds); frames drawn by Wine itself,
-# since no window manager runs on the virtual screen.
-if [ ! -f "$WINEPREFIX/.huemix-demo-ready" ]; then
-    echo "Preparing Wine (once)..."
-    DISPLAY= bash scripts/wine-run.sh reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f \
-        >/dev/null 2>&1 && touch "$WINEPREFIX/.huemix-demo-ready"
+if [ "$WINE" -eq 1 ]; then
+    # A prefix is made once (first run: about fifteen seconds); frames drawn by Wine
+    # itself, since no window manager runs on the virtual screen.
+    if [ ! -f "$WINEPREFIX/.huemix-demo-ready" ]; then
+        echo "Preparing Wine (once)..."
+        DISPLAY= bash scripts/wine-run.sh reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f \
+            >/dev/null 2>&1 && touch "$WINEPREFIX/.huemix-demo-ready"
+    fi
+    # A Wine server still running without a display would keep the window off the screen.
+    wineserver_program -k
 fi
-# A Wine server still running without a display would keep the window off the screen.
-wineserver_program -k
 
 : >"$SHOTS/.display"
 Xvfb -displayfd 9 -screen 0 1920x1080x24 -nolisten tcp 9>"$SHOTS/.display" >/dev/null 2>&1 &
@@ -118,7 +143,11 @@ wait_for 10 test -s "$SHOTS/.display" || die "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$SHOTS/.display")"
 rm -f "$SHOTS/.display"
 
-bash scripts/wine-run.sh "$EXE" "$@" >"$SHOTS/huemix.log" 2>&1 &
+if [ "$WINE" -eq 1 ]; then
+    bash scripts/wine-run.sh "$EXE" "$@" >"$SHOTS/huemix.log" 2>&1 &
+else
+    (cd "$SHOTS" && exec "$EXE" "$@") >"$SHOTS/huemix.log" 2>&1 &
+fi
 HUEMIX_PID=$!
 window_up() { [ -n "$(xdotool search --onlyvisible --name "^$TITLE\$" 2>/dev/null)" ]; }
 wait_for 60 window_up || die "the Huemix window did not appear (see $SHOTS/huemix.log)"
