@@ -23,6 +23,7 @@ constexpr char kWindowTitle[] = "Korvane's Huemix";
 constexpr int32_t kLongestWaitMs = 1000;
 
 SDL_Window* window = nullptr;
+int32_t fullScreenAsked = 1;  // 0 while the window manager is still to be asked
 SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
 
@@ -51,8 +52,12 @@ bool OpenWindow(const SDL_Rect& display) {
                                                    art.windowedOption);
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
     if (art.fullScreen) {
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-        window = SDL_CreateWindow(kWindowTitle, display.x, display.y, display.w, display.h, flags);
+        // Borderless over the display, as the Windows program's popup; the window
+        // manager is asked for full screen once the first frame is up, since SDL waits
+        // for its answer (a tenth of a second, or more without one).
+        window = SDL_CreateWindow(kWindowTitle, display.x, display.y, display.w, display.h,
+                                  flags | SDL_WINDOW_BORDERLESS);
+        fullScreenAsked = 0;
     } else {
         window = SDL_CreateWindow(kWindowTitle, p.x, p.y, p.width, p.height, flags | SDL_WINDOW_RESIZABLE);
     }
@@ -110,6 +115,10 @@ void RunTimers() {
 void RunLoop() {
     while (!shell.quit && !shell.terminate) {
         if (shell.frameDirty || shell.exposed) Present();
+        if (!fullScreenAsked) {
+            fullScreenAsked = 1;
+            if (art.fullScreen) SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        }
         SDL_Event event;
         if (SDL_WaitEventTimeout(&event, NextTimerWait(LinuxNow(), kLongestWaitMs))) {
             DispatchEvent(event);
@@ -145,8 +154,10 @@ void ReleaseFrame() {
 
 void ToggleFullScreen() {
     if (!window) return;
+    fullScreenAsked = 1;
     if (art.fullScreen) {
         SDL_SetWindowFullscreen(window, 0);
+        SDL_SetWindowBordered(window, SDL_TRUE);
         const WindowPlacement p = FramedPlacement(0, art.savedWindowRect);
         SDL_SetWindowSize(window, p.width, p.height);
         SDL_SetWindowPosition(window, p.x, p.y);
@@ -173,6 +184,14 @@ int RunProgram(const LinuxOptions& options) {
         return kExitNoWindow;
     }
 
+    // On X11 SDL's software renderer shows the frame through shared memory (MIT-SHM)
+    // in two plain copies; its default there, OpenGL, costs five to ten times the
+    // processor time wherever the GL draws in software (no GPU driver, a virtual
+    // screen), for a frame that is mostly shown 1:1. SDL_RENDER_DRIVER still wins.
+    if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
     const int display = ChooseDisplay();
     SDL_Rect bounds = {0, 0, 0, 0};
     SDL_DisplayMode mode = {};
