@@ -25,18 +25,6 @@ bool NeutralAdjustment(const OfflineOptions& o) {
     return o.hueShift == 0.0 && o.saturationFactor == 1.0 && o.brightnessFactor == 1.0;
 }
 
-// The rotation ticks. Without an adjustment a tick only turns the ring, and any
-// number of places turns it back after 255 ticks, so whole turns are skipped; with
-// one, every tick compounds and must run. A tick that does nothing (paused, splash)
-// changes nothing for the ticks after it either.
-void RunTicks(const OfflineOptions& o) {
-    int32_t ticks = o.ticks;
-    if (NeutralAdjustment(o)) ticks %= kRingLength;
-    for (int32_t i = 0; i < ticks; ++i) {
-        if (!RotatePalette()) break;
-    }
-}
-
 void SetUpOverlay(const OfflineOptions& o) {
     art.statusStripShown = o.overlay == kOverlayStrip ? 1 : 0;
     art.helpShown = o.overlay == kOverlayHelp ? 1 : 0;
@@ -85,7 +73,7 @@ int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed, Recipe* recipe) {
     art.rotationStep = o.step;
     art.rotationDirection = o.direction;
     art.paused = o.paused;
-    RunTicks(o);
+    RunRecipeTicks(o.ticks);
 
     if (ArtFailedAllocationCount() != failedBefore) {
         ReleaseOfflineJob();
@@ -110,6 +98,18 @@ int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed, Recipe* recipe) {
         r.height = art.canvasHeight;
     }
     return 0;
+}
+
+// Without an adjustment a tick only turns the ring, and any number of places turns it
+// back after 255 ticks, so whole turns are skipped; with one, every tick compounds and
+// must run. A tick that does nothing (paused, splash) changes nothing for the ticks
+// after it either.
+void RunRecipeTicks(int32_t ticks) {
+    const bool neutral = art.hueShift == 0.0 && art.saturationFactor == 1.0 && art.brightnessFactor == 1.0;
+    if (neutral) ticks %= kRingLength;
+    for (int32_t i = 0; i < ticks; ++i) {
+        if (!RotatePalette()) break;
+    }
 }
 
 int32_t ZoomFramesDue(int32_t frame, int32_t delayMs) {

@@ -19,6 +19,10 @@ uint32_t EffectiveSeed(const OfflineOptions& options, uint32_t clockSeed);
 // buffers are released already. With recipe given, fills it with the picture's recipe.
 int32_t RunOfflineJob(const OfflineOptions& options, uint32_t seed, Recipe* recipe = nullptr);
 
+// A recipe's rotation ticks, run on the palette as it stands after the adjustment
+// (RotatePalette with the rotation and adjustment in art); the page opens a recipe so.
+void RunRecipeTicks(int32_t ticks);
+
 // Animation time is whole frames of delayMs; the zoom's 120 ms timer fires at every
 // multiple of 120 up to and including the frame's time. The number of zoom frames
 // that fall between frame - 1 and frame.

@@ -46,25 +46,33 @@ void ToggleFullScreen() {
     });
 }
 
-// The page's canvas holds the frame as last composed; the browser encodes it and
-// offers it as a download under the program's snapshot name.
-int32_t SaveSnapshot() {
+// The snapshot's name for now, kvhuemix_YYYYMMDD_HHMMSS.png (a download has no
+// folder), or "" when none can be had.
+const char* SnapshotDownloadName() {
+    static char ascii[SnapshotNameCapacity];
+    ascii[0] = '\0';
     const time_t now = time(nullptr);
     const tm* local = localtime(&now);
-    if (!local) return -1;
+    if (!local) return ascii;
     const SnapshotTime t = {static_cast<uint16_t>(local->tm_year + 1900), static_cast<uint16_t>(local->tm_mon + 1),
                             static_cast<uint16_t>(local->tm_mday), static_cast<uint16_t>(local->tm_hour),
                             static_cast<uint16_t>(local->tm_min), static_cast<uint16_t>(local->tm_sec)};
     char16_t name[SnapshotNameCapacity];
-    if (BuildSnapshotName(name, u"", t) != 0) return -5;
-    // The name comes as \kvhuemix_...png: a download has no folder.
-    char ascii[SnapshotNameCapacity];
+    if (BuildSnapshotName(name, u"", t) != 0) return ascii;
     int n = 0;
     for (const char16_t* c = name[0] == u'\\' ? name + 1 : name; *c && n < SnapshotNameCapacity - 1; ++c) {
         ascii[n++] = static_cast<char>(*c);
     }
     ascii[n] = '\0';
-    EM_ASM({ Huemix.download(UTF8ToString($0)); }, ascii);
+    return ascii;
+}
+
+// The page's canvas holds the frame as last composed; the browser encodes it and
+// offers it as a download under the program's snapshot name.
+int32_t SaveSnapshot() {
+    const char* name = SnapshotDownloadName();
+    if (!name[0]) return -5;
+    EM_ASM({ Huemix.download(UTF8ToString($0)); }, name);
     return 0;
 }
 

@@ -23,6 +23,14 @@ struct WebShell {
     uint32_t* rgba = nullptr;   // the frame in the canvas element's byte order
     int32_t zoomFrames = 0;     // zoom frames drawn by the timer since the zoom began
     int32_t zoomFramePending = 0;  // the picture being drawn is the zoom's next frame
+    // The rotation since the palette was made, for the recipe of a snapshot: the places
+    // the ring has turned (0..254), and the ticks since the adjustment last changed.
+    int32_t ringTurned = 0;
+    int32_t ticksAdjusted = 0;
+    int32_t startTicks = 0;  // a recipe's ticks, run once the start picture is there
 };
 
 extern WebShell web;
+
+// The snapshot's download name for now, kvhuemix_YYYYMMDD_HHMMSS.png, or "".
+const char* SnapshotDownloadName();
