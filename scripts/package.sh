@@ -78,14 +78,17 @@ if [ -f setup/huemix.nsi ] && [ -f "$BUILD/huemix.scr" ]; then
     echo "$OUT/$setup"
 fi
 
-# The browser version: the six files of the static site, in a fixed order.
+# The browser version: the files of the static site, in a fixed order; the last four
+# are fetched only for a video or an opened PNG.
 source scripts/web_build.sh
 huemix_build_web "$WEB_BUILD" >/dev/null || { echo "package.sh: the browser build failed" >&2; exit 1; }
 web_name="huemix-$version-web.zip"
 python3 scripts/release_zip.py "$OUT/$web_name" "$EPOCH" index.html="$WEB_BUILD/index.html" \
     huemix.js="$WEB_BUILD/huemix.js" huemix.wasm="$WEB_BUILD/huemix.wasm" \
     huemix-mt.js="$WEB_BUILD/huemix-mt.js" huemix-mt.wasm="$WEB_BUILD/huemix-mt.wasm" \
-    huemix-mt.worker.js="$WEB_BUILD/huemix-mt.worker.js"
+    huemix-mt.worker.js="$WEB_BUILD/huemix-mt.worker.js" huemix-share.js="$WEB_BUILD/huemix-share.js" \
+    huemix-video.js="$WEB_BUILD/huemix-video.js" huemix-video.wasm="$WEB_BUILD/huemix-video.wasm" \
+    mediabunny.js="$WEB_BUILD/mediabunny.js"
 (cd "$OUT" && sha256sum "$web_name" >"$web_name.sha256")
 echo "$OUT/$web_name"
 

@@ -56,10 +56,10 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
       step: function(v) { return ['1', '2', '4', '8'].indexOf(v) >= 0 ? +v : undefined; },
       direction: function(v) { return v === '1' || v === '-1' ? +v : undefined; },
       paused: whole(0, 1), hue: real(-36000, 36000), saturation: real(0, 100), brightness: real(0, 100),
-      bench: whole(1, 1)
+      bench: whole(1, 1), ticks: whole(0, 2147483647)
     };
     var DEFAULTS = {mode: 0, palette: -1, speed: 0, windowed: 0, seed: 0, paletteseed: 0, step: 1,
-                    direction: 1, paused: 0, hue: 0, saturation: 1, brightness: 1, bench: 0};
+                    direction: 1, paused: 0, hue: 0, saturation: 1, brightness: 1, bench: 0, ticks: 0};
     Huemix.readOptions = function(search) {
       var o = Object.assign({}, DEFAULTS);
       new URLSearchParams(search).forEach(function(value, name) {
@@ -236,6 +236,7 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
       f();
       afterInput();
     };
+    Huemix.act = act;  // for share_hooks.js's keys and buttons
     var drainQueue = function() {
       while (queued.length && !_WebPending()) queued.shift()();
       afterInput();
@@ -388,20 +389,27 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
       setTimeout(function() { note.textContent = ''; }, 1500);
       if (navigator.clipboard) navigator.clipboard.writeText(url).catch(function() {});
     };
+    Huemix.save = function(blob, name) {
+      var a = document.createElement('a');
+      a.href = URL.createObjectURL(blob);
+      a.download = name;
+      a.click();
+      setTimeout(function() { URL.revokeObjectURL(a.href); }, 10000);
+    };
     Huemix.download = function(name) {
       downloads[name] = true;
       // The encoder runs later, when the page's canvas may show another frame: it
-      // gets a canvas of its own with the frame as last composed.
-      var still = document.createElement('canvas');
+      // gets a canvas of its own with the frame as last composed, and the recipe of
+      // this moment.
+      var still = document.createElement('canvas'), recipe = UTF8ToString(_WebLinkText(1));
       still.width = canvas.width;
       still.height = canvas.height;
       putFrame(still.getContext('2d', {alpha: false}));
       still.toBlob(function(blob) {
-        var a = document.createElement('a');
-        a.href = URL.createObjectURL(blob);
-        a.download = name;
-        a.click();
-        setTimeout(function() { URL.revokeObjectURL(a.href); }, 10000);
+        Huemix.share('pngWithRecipe', blob, recipe).catch(function(e) {
+          console.log('Huemix: the snapshot is saved without its recipe: ' + e.message);
+          return blob;
+        }).then(function(png) { Huemix.save(png, name); });
       }, 'image/png');
     };
     Huemix.downloaded = function(name) { return downloads[name] === true; };
@@ -480,6 +488,7 @@ if (typeof ENVIRONMENT_IS_PTHREAD !== 'undefined' && ENVIRONMENT_IS_PTHREAD) {
         document.getElementById('note').textContent = 'Not enough memory for a ' + width + ' x ' + height + ' picture.';
         return;
       }
+      if (o.ticks) _WebStartTicks(o.ticks);  // a recipe's, from an opened PNG
       canvas.width = _WebCanvasWidth();
       canvas.height = _WebCanvasHeight();
       listenToCanvas();
