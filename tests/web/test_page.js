@@ -13,6 +13,7 @@ const path = require('path');
 const {execFileSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
 const {readPng} = require('./png.js');
+const {mainThreadTasks, median, REFERENCE_MS, MOST_WORK_MS} = require('./main_thread.js');
 
 const [site, render, out] = process.argv.slice(2);
 const TYPES = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm'};
@@ -39,22 +40,6 @@ function reference(args) {
   return {indices: png.pixels, palette};
 }
 
-// The page's main thread in a trace: its tasks between the marks 'huemix-watch' and
-// 'huemix-watched', each as the processor time it worked (ms), and those of the
-// reference tasks (the ones that set the mark 'huemix-reference') apart.
-function mainThreadTasks(trace) {
-  const events = trace.traceEvents;
-  const marks = name => events.filter(e => e.name === name && e.ph !== 'X');
-  const [from] = marks('huemix-watch'), [to] = marks('huemix-watched');
-  if (!from || !to) return {tasks: [], references: []};
-  const tasks = events.filter(e => e.name === 'RunTask' && e.ph === 'X' && e.pid === from.pid && e.tid === from.tid &&
-                                   e.ts >= from.ts && e.ts + e.dur <= to.ts && e.tdur !== undefined);
-  const holds = (t, mark) => mark.ts >= t.ts && mark.ts <= t.ts + t.dur;
-  const references = marks('huemix-reference');
-  return {tasks: tasks.filter(t => !references.some(m => holds(t, m))).map(t => ({at: (t.ts - from.ts) / 1000, ms: t.tdur / 1000})),
-          references: tasks.filter(t => references.some(m => holds(t, m))).map(t => t.tdur / 1000)};
-}
-const median = v => [...v].sort((a, b) => a - b)[v.length >> 1];
 
 async function main() {
   // The site as a plain static host serves it, and under /isolated/ with the headers
@@ -364,8 +349,7 @@ async function main() {
   // a slower machine gets a proportionally larger allowance. A fixed reference task
   // (twenty byte-order passes over the whole frame, the kind of work the page's frames
   // do) runs on the same thread after every mode, and the allowance is 50 ms times its
-  // median over REFERENCE_MS, its time on our machines (AMD EPYC, family 25, model 17) ----
-  const REFERENCE_MS = 10, MOST_WORK_MS = 50;
+  // median over REFERENCE_MS, its time on our machines (main_thread.js) ----
   for (const where of ['', 'isolated/']) {
     page = await open(`${where}?seed=3`, 1920, 1080);
     await page.tracing.start({categories: ['disabled-by-default-devtools.timeline', 'blink.user_timing']});
