@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Two builds of the download from the same sources, in folders of different names and
 # depths, one after the other, the second with another time zone and a umask that
-# gives other permissions: huemix.exe, huemix.scr, the zips and the setup program must
-# be the same bytes.
+# gives other permissions: huemix.exe, huemix.scr, the zips, the setup program and the
+# Debian package must be the same bytes.
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/huemix-reproducible.XXXXXX")"
@@ -49,6 +49,12 @@ for zip in "${zips[@]}"; do
 done
 setup="$(basename "$(ls "$first"/build/package/*-windows-x64.zip | head -1)" -windows-x64.zip)-setup.exe"
 packed+=("build/package/$setup" "build/package/$setup.sha256")
+# The Debian package, where the sources have the Linux program.
+if [ -f "$first/linux/CMakeLists.txt" ]; then
+    deb="$(basename "$(ls "$first"/build/package/huemix_*_amd64.deb 2>/dev/null | head -1)")"
+    [ -n "$deb" ] || fail "no .deb in $first/build/package"
+    packed+=("build/package/$deb" "build/package/$deb.sha256")
+fi
 for file in build/windows/huemix.exe build/windows/huemix.scr "${packed[@]}"; do
     if [ ! -f "$first/$file" ]; then
         # The screen saver and the setup program exist only where the sources have them.
