@@ -23,9 +23,9 @@ constexpr char kWindowTitle[] = "Korvane's Huemix";
 constexpr int32_t kLongestWaitMs = 1000;
 
 SDL_Window* window = nullptr;
-int32_t fullScreenAsked = 1;  // 0 while the window manager is still to be asked
 SDL_Renderer* renderer = nullptr;
 SDL_Texture* texture = nullptr;
+int32_t fullScreenAsked = 1;  // 0 while the window manager is still to be asked
 
 // --monitor N when there is such a display, else the one under the pointer, else the first.
 int ChooseDisplay() {
