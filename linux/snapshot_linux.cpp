@@ -99,26 +99,6 @@ bool PathOf(const char16_t* name, char* path, size_t size) {
     return true;
 }
 
-// The recipe of the picture on the screen, as the page's link and the renderer write it.
-Recipe CurrentRecipe() {
-    Recipe r;
-    r.mode = shell.pictureMode;
-    r.seed = shell.pictureState;
-    r.paletteSeed = shell.paletteState;
-    r.preset = art.currentPreset;
-    r.intervalMs = art.rotationIntervalMs;
-    r.step = art.rotationStep;
-    r.direction = art.rotationDirection;
-    r.paused = art.paused;
-    r.hueShift = art.hueShift;
-    r.saturationFactor = art.saturationFactor;
-    r.brightnessFactor = art.brightnessFactor;
-    r.zoomFrames = shell.zoomFrames;
-    r.width = art.canvasWidth;
-    r.height = art.canvasHeight;
-    return r;
-}
-
 }  // namespace
 
 int PlatformFileExists(const char16_t* name) {
@@ -152,7 +132,9 @@ int32_t SaveSnapshot() {
     int32_t result = -5;
     if (OpenTarget(path, &target, error, sizeof error) == 0) {
         char recipe[kRecipeCapacity];
-        const bool described = FormatRecipe(CurrentRecipe(), recipe, sizeof recipe) >= 0;
+        const Recipe onScreen =
+            ScreenRecipe(shell.pictureMode, shell.pictureState, shell.paletteState, shell.zoomFrames);
+        const bool described = FormatRecipe(onScreen, recipe, sizeof recipe) >= 0;
         if (WriteRgbPng(&target, art.canvasWidth, art.canvasHeight, art.dibPixels, described ? recipe : nullptr,
                         error, sizeof error) == 0 &&
             CommitTarget(&target, error, sizeof error) == 0) {
