@@ -174,7 +174,7 @@
       reader.onmessage = function(e) {
         reader.terminate();
         if (e.data.recipe) resolve(e.data.answer);
-        else reject(new Error(e.data.answer));
+        else reject(new Error(e.data.answer || e.data.failed));
       };
       reader.onerror = function(e) {
         e.preventDefault();

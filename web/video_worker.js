@@ -8,7 +8,7 @@ var videoJobs = [];
 // The containers and codecs in the page's order of choice, each with its codec string
 // for the size and rate, and the quantizer of each frame.
 var VIDEO_FORMATS = {
-  avc: {container: 'mp4', mime: 'video/mp4', quantizer: {avc: {quantizer: 26}}, codec: function(w, h, fps) {
+  avc: {container: 'mp4', mime: 'video/mp4', quantizer: {avc: {quantizer: 26}}, bitsPerPixel: 0.5, codec: function(w, h, fps) {
     // The lowest level of H.264 that holds the frame and the rate in macroblocks.
     var mbs = Math.ceil(w / 16) * Math.ceil(h / 16), levels = [[0x28, 8192, 245760], [0x32, 22080, 589824],
       [0x33, 36864, 983040], [0x34, 36864, 2073600], [0x3C, 139264, 4177920], [0x3D, 139264, 8355840],
@@ -19,9 +19,8 @@ var VIDEO_FORMATS = {
   vp9: {container: 'webm', mime: 'video/webm', quantizer: {vp9: {quantizer: 30}}, codec: function(w, h) {
     return 'vp09.00.' + (w * h <= 2228224 ? '41' : w * h <= 8912896 ? '51' : '61') + '.08';
   }},
-  vp8: {container: 'webm', mime: 'video/webm', quantizer: {vp8: {quantizer: 30}}, codec: function() { return 'vp8'; }}
+  vp8: {container: 'webm', mime: 'video/webm', quantizer: {vp8: {quantizer: 30}}, bitsPerPixel: 0.35, codec: function() { return 'vp8'; }}
 };
-var BITS_PER_PIXEL = 0.35;
 var BT601 = {primaries: 'smpte170m', transfer: 'smpte170m', matrix: 'smpte170m', fullRange: false};
 
 // The first of the codecs asked for that this browser encodes at this size: its
@@ -35,7 +34,7 @@ var chooseFormat = async function(names, width, height, fps) {
     var quantized = {codec: f.codec(width, height, fps), width: width, height: height, framerate: fps,
                      bitrateMode: 'quantizer', latencyMode: 'quality'};
     if (names[i] === 'avc') quantized.avc = {format: 'avc'};
-    var rated = Object.assign({}, quantized, {bitrateMode: 'variable', bitrate: Math.round(BITS_PER_PIXEL * width * height * fps)});
+    var rated = Object.assign({}, quantized, {bitrateMode: 'variable', bitrate: Math.round((f.bitsPerPixel || 0.35) * width * height * fps)});
     for (var config of [quantized, rated]) {
       var answer = await VideoEncoder.isConfigSupported(config).catch(function() { return {supported: false}; });
       if (answer.supported) return {name: names[i], format: f, config: config, options: config === quantized ? f.quantizer : {}};
@@ -122,6 +121,10 @@ var runVideoJob = function(job) {
 self.onmessage = function(e) {
   if (videoReady) runVideoJob(e.data);
   else videoJobs.push(e.data);
+};
+// A module that cannot start (its file damaged, no memory) ends the job with a reason.
+Module.onAbort = function(what) {
+  postMessage({failed: 'the video module failed: ' + what});
 };
 Module.onRuntimeInitialized = function() {
   videoReady = true;

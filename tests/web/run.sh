@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The browser version's tests: builds the site (build/web), runs the core's tests of
 # its vector paths compiled to WebAssembly under Node, installs the pinned
-# puppeteer-core, and drives the page in headless Chromium against huemix-render.
+# puppeteer-core, and drives the page in headless Chromium against huemix-render: its
+# pictures and keys (test_page.js), and its videos and recipes (test_video.js).
 #
 #     bash tests/web/run.sh [HUEMIX_RENDER]     (build/native/huemix-render)
 #
@@ -20,4 +21,5 @@ node build/web/tests/huemix_vector_tests.js --gtest_brief=1 || status=1
 (cd tests/web && npm ci --no-audit --no-fund --loglevel=error >/dev/null) \
     || { echo "web tests: npm ci failed" >&2; exit 1; }
 node tests/web/test_page.js build/web "$RENDER" build/web-test || status=1
+node tests/web/test_video.js build/web "$RENDER" || status=1
 exit $status
