@@ -72,8 +72,11 @@ int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed, Recipe* recipe) {
     if (!NeutralAdjustment(o)) AdjustPalette();
     art.rotationStep = o.step;
     art.rotationDirection = o.direction;
-    art.paused = o.paused;
+    // The command line's ticks are the timer's, which do nothing while paused; a
+    // recipe's are turns the colours made before any pause.
+    art.paused = o.ticksTurned ? 0 : o.paused;
     RunRecipeTicks(o.ticks);
+    art.paused = o.paused;
 
     if (ArtFailedAllocationCount() != failedBefore) {
         ReleaseOfflineJob();
@@ -92,7 +95,9 @@ int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed, Recipe* recipe) {
         r.hueShift = o.hueShift;
         r.saturationFactor = o.saturationFactor;
         r.brightnessFactor = o.brightnessFactor;
-        r.ticks = NeutralAdjustment(o) ? o.ticks % kRingLength : o.ticks;
+        // The turns the colours made: none when paused ticks did nothing.
+        const int32_t turned = o.paused && !o.ticksTurned ? 0 : o.ticks;
+        r.ticks = NeutralAdjustment(o) ? turned % kRingLength : turned;
         r.zoomFrames = art.currentMode == kZoomModeNumber ? o.zoomFrames : 0;
         r.width = art.canvasWidth;
         r.height = art.canvasHeight;

@@ -73,6 +73,7 @@ void ApplyRecipe(const Recipe& r, OfflineOptions* o) {
     o->saturationFactor = r.saturationFactor;
     o->brightnessFactor = r.brightnessFactor;
     o->ticks = r.ticks;
+    o->ticksTurned = 1;
     o->step = r.step;
     o->direction = r.direction;
     o->paused = r.paused;

@@ -43,6 +43,7 @@ struct OfflineOptions {
     double saturationFactor = 1.0;
     double brightnessFactor = 1.0;
     int32_t ticks = 0;
+    int32_t ticksTurned = 0;  // 1: the ticks are turns the colours made (a recipe's), run even when paused
     int32_t step = 1;
     int32_t direction = 1;
     int32_t paused = 0;

@@ -210,6 +210,24 @@ TEST(OfflineJob, SkippedWholeTurnsMatchEveryTickRun) {
     Fresh();
 }
 
+TEST(OfflineJob, ARecipesTicksAreTurnsMadeBeforeThePause) {
+    // The command line's ticks are the timer's: paused, they do nothing, and the recipe
+    // says no turn was made. A recipe's ticks turn the colours even when it is paused,
+    // as a picture saved after the colours turned and then paused needs.
+    OfflineOptions o = Small(1, 7);
+    o.ticks = 9;
+    Outcome turned = RunJob(o, 3);
+    o.paused = 1;
+    Recipe recipe;
+    Fresh();
+    EXPECT_EQ(RunOfflineJob(o, 3, &recipe), 0);
+    EXPECT_EQ(recipe.ticks, 0);
+    o.ticksTurned = 1;
+    Outcome reopened = RunJob(o, 3);
+    EXPECT_EQ(reopened.palette, turned.palette);
+    Fresh();
+}
+
 TEST(OfflineJob, FailedBuffersAreAnErrorAndLeaveNothing) {
     // 1: the Canvas, 2: its backup, 3: the frame pixels of an RGB picture.
     for (int nth : {1, 2, 3}) {

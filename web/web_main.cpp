@@ -101,8 +101,11 @@ void RunStartTicks() {
     if (web.startTicks == 0 || art.currentMode == 0) return;
     const int32_t ticks = web.startTicks;
     web.startTicks = 0;
+    // The recipe's ticks are turns the colours made before any pause.
+    const int32_t paused = art.paused;
+    art.paused = 0;
     RunRecipeTicks(ticks);
-    if (art.paused) return;
+    art.paused = paused;
     const int64_t places = static_cast<int64_t>(art.rotationStep) * art.rotationDirection;
     web.ringTurned = static_cast<int32_t>(((ticks % 255) * places % 255 + 255) % 255);
     web.ticksAdjusted = ticks;
