@@ -43,6 +43,8 @@ struct ArtState {
     int32_t paused = 0;
     uint32_t palette[256] = {};      // what the screen shows, 0x00RRGGBB
     uint32_t basePalette[256] = {};  // what the preset made and each tick leaves
+    int32_t ringTurned = 0;            // places the ring turned since the palette was made, mod 255
+    int32_t ticksSinceAdjustment = 0;  // turns since the adjustment was last set
     int32_t helpShown = 0;
     uint32_t lastInputTick = 0;
     int32_t currentPreset = 0;

@@ -66,16 +66,19 @@ void StepUp() { art.rotationStep = art.rotationStep < 8 ? art.rotationStep * 2 :
 
 void ShiftHue(bool back) {
     art.hueShift = HueShiftedBy(art.hueShift, back);
+    art.ticksSinceAdjustment = 0;
     AdjustPalette();
 }
 
 void CycleSaturation() {
     art.saturationFactor = NextSaturationFactor(art.saturationFactor);
+    art.ticksSinceAdjustment = 0;
     AdjustPalette();
 }
 
 void CycleBrightness() {
     art.brightnessFactor = NextBrightnessFactor(art.brightnessFactor);
+    art.ticksSinceAdjustment = 0;
     AdjustPalette();
 }
 

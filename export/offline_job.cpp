@@ -14,7 +14,6 @@
 #include "text/overlays.h"
 
 namespace {
-constexpr int32_t kRingLength = 255;
 constexpr int64_t kZoomIntervalMs = 120;
 // Far enough back that the help hint, which shows for a second after input, is gone.
 constexpr uint32_t kLongAgoMs = 0x40000000u;
@@ -97,7 +96,7 @@ int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed, Recipe* recipe) {
         r.brightnessFactor = o.brightnessFactor;
         // The turns the colours made: none when paused ticks did nothing.
         const int32_t turned = o.paused && !o.ticksTurned ? 0 : o.ticks;
-        r.ticks = NeutralAdjustment(o) ? turned % kRingLength : turned;
+        r.ticks = NeutralAdjustment(o) ? turned % kRingSize : turned;
         r.zoomFrames = art.currentMode == kZoomModeNumber ? o.zoomFrames : 0;
         r.width = art.canvasWidth;
         r.height = art.canvasHeight;
@@ -111,7 +110,7 @@ int32_t RunOfflineJob(const OfflineOptions& o, uint32_t seed, Recipe* recipe) {
 // after it either.
 void RunRecipeTicks(int32_t ticks) {
     const bool neutral = art.hueShift == 0.0 && art.saturationFactor == 1.0 && art.brightnessFactor == 1.0;
-    if (neutral) ticks %= kRingLength;
+    if (neutral) ticks %= kRingSize;
     for (int32_t i = 0; i < ticks; ++i) {
         if (!RotatePalette()) break;
     }

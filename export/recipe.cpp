@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "export/option_text.h"
 #include "modes/modes.h"
+#include "palette/palette.h"
 #include "palette/presets.h"
 
 namespace {
@@ -194,6 +195,22 @@ int32_t FormatScriptNumber(double value, char* out, size_t outSize) {
     return std::snprintf(out, outSize, "%s", text);
 }
 
+// The ticks that turn the palette as made (and adjusted once) into the one on the
+// screen, at the rotation set now. Without an adjustment: the places turned, over
+// the places one tick turns (a step of 1, 2, 4 or 8 has an inverse on the ring of
+// 255). With one, each tick also compounds it: the ticks since it was set, exact
+// when the colours had not turned before that.
+int32_t RecipeTicks() {
+    if (art.hueShift != 0.0 || art.saturationFactor != 1.0 || art.brightnessFactor != 1.0) {
+        return art.ticksSinceAdjustment;
+    }
+    const int32_t places = ((art.rotationStep * art.rotationDirection) % kRingSize + kRingSize) % kRingSize;
+    for (int32_t ticks = 0; ticks < kRingSize; ++ticks) {
+        if (ticks * places % kRingSize == art.ringTurned) return ticks;
+    }
+    return 0;
+}
+
 Recipe ScreenRecipe(int32_t pictureMode, uint32_t pictureState, uint32_t paletteState, int32_t zoomFrames) {
     Recipe r;
     r.mode = pictureMode;
@@ -208,6 +225,7 @@ Recipe ScreenRecipe(int32_t pictureMode, uint32_t pictureState, uint32_t palette
     r.saturationFactor = art.saturationFactor;
     r.brightnessFactor = art.brightnessFactor;
     r.zoomFrames = pictureMode == kZoomModeNumber ? zoomFrames : 0;
+    r.ticks = RecipeTicks();
     r.width = art.canvasWidth;
     r.height = art.canvasHeight;
     return r;

@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kRingSize = 255;  // indices 1..255 rotate; index 0 stays black
 
 // (channel' + m) * 255 truncated toward zero and clamped to 0..255. The clamp is done
 // in double before the conversion, which gives the same result for every finite value
@@ -112,6 +111,9 @@ bool RotatePalette() {
     // The adjusted, rotated colours become the source of the next tick, so adjustments
     // compound while rotation runs.
     std::memcpy(art.basePalette, art.palette, sizeof art.basePalette);
+    // Counted for the picture's recipe.
+    art.ringTurned = (art.ringTurned + offset) % kRingSize;
+    ++art.ticksSinceAdjustment;
     return true;
 }
 

@@ -2,6 +2,9 @@
 // their hue, saturation and brightness adjustment, and the rotation tick. Index 0 is
 // black and never moves; 1..255 rotate as a ring.
 #pragma once
+
+// Indices 1..255 rotate; index 0 stays black.
+constexpr int kRingSize = 255;
 #include <cstdint>
 
 // HSV (hue in degrees, any value; saturation and value clamped to 0..1) to 0x00RRGGBB,

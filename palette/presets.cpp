@@ -109,6 +109,8 @@ void NewPalette() {
     art.hueShift = 0.0;
     art.saturationFactor = 1.0;
     art.brightnessFactor = 1.0;
+    art.ringTurned = 0;
+    art.ticksSinceAdjustment = 0;
     std::memcpy(art.palette, art.basePalette, sizeof art.palette);
 }
 

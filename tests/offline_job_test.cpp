@@ -6,6 +6,7 @@
 #include "app/art_state.h"
 #include "app/memory.h"
 #include "export/offline_job.h"
+#include "export/recipe.h"
 #include "modes/canvas.h"
 #include "modes/modes.h"
 #include "palette/palette.h"
@@ -225,6 +226,30 @@ TEST(OfflineJob, ARecipesTicksAreTurnsMadeBeforeThePause) {
     o.ticksTurned = 1;
     Outcome reopened = RunJob(o, 3);
     EXPECT_EQ(reopened.palette, turned.palette);
+    Fresh();
+}
+
+TEST(OfflineJob, TheScreensRecipeCountsTheTurnsTheJobMade) {
+    // The shells' recipe counts the turns as the palette rotates; it must give the
+    // ticks the renderer's own recipe gives for the same turns.
+    struct Case {
+        int32_t step, direction, ticks, paused;
+        double hue;
+    };
+    const Case cases[] = {{1, 1, 37, 0, 0.0}, {8, -1, 255 * 2 + 37, 0, 0.0}, {2, 1, 3, 0, 10.0},
+                          {4, -1, 9, 1, 0.0}, {1, 1, 255, 0, 0.0}};
+    for (const Case& c : cases) {
+        OfflineOptions o = Small(1, 7);
+        o.step = c.step;
+        o.direction = c.direction;
+        o.ticks = c.ticks;
+        o.paused = c.paused;
+        o.hueShift = c.hue;
+        Recipe recipe;
+        Fresh();
+        ASSERT_EQ(RunOfflineJob(o, 3, &recipe), 0);
+        EXPECT_EQ(ScreenRecipe(1, 3, 7, 0).ticks, recipe.ticks) << c.step << " " << c.direction << " " << c.ticks;
+    }
     Fresh();
 }
 

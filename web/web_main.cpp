@@ -43,15 +43,6 @@ void ZoomFrameInWorker() {
 
 bool DrawsPicture(int id) { return id == kTimerSplash || id == kTimerAutoCycle; }
 
-// One rotation tick, counted for the recipe when the colours turned.
-bool Rotate() {
-    if (!RotatePalette()) return false;
-    const int64_t places = static_cast<int64_t>(art.rotationStep) * art.rotationDirection;
-    web.ringTurned = static_cast<int32_t>(((web.ringTurned + places) % 255 + 255) % 255);
-    ++web.ticksAdjusted;
-    return true;
-}
-
 // Runs every tick that is due by `now`. The rotation's ticks within one frame are
 // turned at once and shown once: the last goes through the timer handler, which
 // composes the frame.
@@ -64,12 +55,12 @@ void RunTimers(double now) {
         if (now - t.due > kMostCatchUpMs) t.due = now;
         if (id == kTimerRotation) {
             while (now >= t.due + t.intervalMs) {
-                Rotate();
+                RotatePalette();
                 t.due += t.intervalMs;
             }
             // The last tick as the timer handler does it, counted too.
             t.due += t.intervalMs;
-            if (Rotate()) Refresh();
+            if (RotatePalette()) Refresh();
             continue;
         }
         t.due += t.intervalMs;
@@ -79,20 +70,6 @@ void RunTimers(double now) {
         }
         HandleTimer(static_cast<uintptr_t>(id));
     }
-}
-
-// The ticks that turn the palette as made (and adjusted once) into the one on the
-// screen, at the rotation set now. Without an adjustment: the places turned, over
-// the places one tick turns (a step of 1, 2, 4 or 8 has an inverse on the ring of
-// 255). With one, each tick also compounds it: the ticks since it was set, exact
-// when the colours had not turned before that.
-int32_t RecipeTicks() {
-    if (art.hueShift != 0.0 || art.saturationFactor != 1.0 || art.brightnessFactor != 1.0) return web.ticksAdjusted;
-    const int32_t places = ((art.rotationStep * art.rotationDirection) % 255 + 255) % 255;
-    for (int32_t ticks = 0; ticks < 255; ++ticks) {
-        if (ticks * places % 255 == web.ringTurned) return ticks;
-    }
-    return 0;
 }
 
 // The ticks of an opened recipe, once its picture is there: on the splash screen the
@@ -106,9 +83,6 @@ void RunStartTicks() {
     art.paused = 0;
     RunRecipeTicks(ticks);
     art.paused = paused;
-    const int64_t places = static_cast<int64_t>(art.rotationStep) * art.rotationDirection;
-    web.ringTurned = static_cast<int32_t>(((ticks % 255) * places % 255 + 255) % 255);
-    web.ticksAdjusted = ticks;
 }
 
 uint32_t SeedOrDefault(uint32_t seed) { return seed == 0 ? 0xC0FFEEu : seed; }
@@ -162,9 +136,7 @@ EMSCRIPTEN_KEEPALIVE void WebKey(int key, int ctrl, int shift) {
     // The state a new palette is made from goes into the page's link.
     if (key == kKeyEnter || key == kKeyP) {
         web.paletteState = art.randomState;
-        web.ringTurned = 0;
     }
-    if (key == kKeyEnter || key == kKeyP || key == kKeyH || key == kKeyV || key == kKeyB) web.ticksAdjusted = 0;
     HandleKey(key, ctrl != 0, shift != 0);
 }
 
@@ -281,7 +253,7 @@ EMSCRIPTEN_KEEPALIVE uint32_t* WebLinkValues() {
 EMSCRIPTEN_KEEPALIVE const char* WebLinkText(int withSize) {
     static char text[kRecipeCapacity];
     Recipe r = ScreenRecipe(web.pictureMode, web.pictureState, web.paletteState, withSize ? web.zoomFrames : 0);
-    if (withSize) r.ticks = RecipeTicks();
+    if (!withSize) r.ticks = 0;  // a link shows the picture as made
     if ((withSize ? FormatRecipe(r, text, sizeof text) : FormatLinkParameters(r, text, sizeof text)) < 0) text[0] = '\0';
     return text;
 }

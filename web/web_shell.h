@@ -25,8 +25,6 @@ struct WebShell {
     int32_t zoomFramePending = 0;  // the picture being drawn is the zoom's next frame
     // The rotation since the palette was made, for the recipe of a snapshot: the places
     // the ring has turned (0..254), and the ticks since the adjustment last changed.
-    int32_t ringTurned = 0;
-    int32_t ticksAdjusted = 0;
     int32_t startTicks = 0;  // a recipe's ticks, run once the start picture is there
 };
 
