@@ -35,6 +35,7 @@ struct Guest {
     XImage* image;      // of the window's size; its pixels are the frame or scaled
     uint32_t* scaled;   // the frame fitted into a window of another size, or null
     int32_t gone;       // the window was destroyed, or a request on it failed
+    char goneWhy[64];   // which: the event, or the error and the request it answered
     char failure[160];  // the server's words for a failure other than a vanished window
 };
 
@@ -44,6 +45,8 @@ Guest guest;
 // failure ends it too, with the server's words for it.
 int OnXError(Display* display, XErrorEvent* error) {
     guest.gone = 1;
+    std::snprintf(guest.goneWhy, sizeof guest.goneWhy, "it is gone (X error %d on request %d)",
+                  error->error_code, error->request_code);
     if (error->error_code != BadWindow && error->error_code != BadDrawable) {
         XGetErrorText(display, error->error_code, guest.failure, sizeof guest.failure);
     }
@@ -118,7 +121,10 @@ void Present() {
 void OnEvent(const XEvent& e) {
     switch (e.type) {
         case DestroyNotify:
-            if (e.xdestroywindow.window == guest.window) guest.gone = 1;
+            if (e.xdestroywindow.window == guest.window) {
+                guest.gone = 1;
+                std::snprintf(guest.goneWhy, sizeof guest.goneWhy, "it is gone (destroyed)");
+            }
             break;
         case ConfigureNotify:
             if (e.xconfigure.window == guest.window &&
@@ -224,7 +230,7 @@ int RunHack(const LinuxOptions& options) {
         StartSaverPictures();
         LeaveCore();
         RunLoop();
-        if (guest.gone) code = Fail(kExitNoWindow, guest.failure[0] ? guest.failure : "it is gone");
+        if (guest.gone) code = Fail(kExitNoWindow, guest.failure[0] ? guest.failure : guest.goneWhy);
     }
     Release();
     return code;

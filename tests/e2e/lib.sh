@@ -178,6 +178,8 @@ e2e_start_display() {
     e2e_wait_for 10 test -s "$numberFile" || e2e_fail "Xvfb did not start (see $E2E_WORK/xvfb.log)"
     export DISPLAY=":$(head -n1 "$numberFile")"
     e2e_wait_for 10 xwininfo -root >/dev/null 2>&1 || e2e_fail "display $DISPLAY does not answer"
+    # Another server answering on that number would make this test another's guest.
+    kill -0 "$E2E_XVFB_PID" 2>/dev/null || e2e_fail "Xvfb ended after naming display $DISPLAY (see $E2E_WORK/xvfb.log)"
 }
 
 # e2e_screen_size: prints "WIDTH HEIGHT" of the virtual screen.
