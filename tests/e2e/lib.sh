@@ -103,6 +103,11 @@ e2e_cleanup() {
             rm -rf "$E2E_WORK"
         else
             echo "e2e: captures and log kept in $E2E_WORK" >&2
+            # The machine that ran the test may not be at hand: the program's last words.
+            if [ -s "$E2E_WORK/huemix.log" ]; then
+                echo "e2e: the end of huemix.log:" >&2
+                tail -n 15 "$E2E_WORK/huemix.log" | sed 's/^/    /' >&2
+            fi
         fi
     fi
     exit "$status"
