@@ -3,9 +3,15 @@
 // its own and draws with plain Xlib, which asks nothing of the window but its visual,
 // so it can watch the window without taking its input away. The pictures are the
 // Windows saver's: a new one every N seconds, the modes in turn.
+//
+// On a local display the frame lives in memory shared with the X server (MIT-SHM):
+// the core composes into it and the server copies it to the window itself, so a
+// colour-cycling tick sends no pixels through the connection.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
 #include <poll.h>
+#include <sys/shm.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -37,6 +43,8 @@ struct Guest {
     int32_t gone;       // the window was destroyed, or a request on it failed
     char goneWhy[64];   // which: the event, or the error and the request it answered
     char failure[160];  // the server's words for a failure other than a vanished window
+    XShmSegmentInfo shared;  // the frame's memory, when the server shares it
+    int32_t sharing;
 };
 
 Guest guest;
@@ -58,6 +66,41 @@ int OnXConnectionLost(Display*) {
     static const char message[] = "huemix: the connection to the display was lost\n";
     (void)!write(STDERR_FILENO, message, sizeof message - 1);
     _exit(kExitNoWindow);
+}
+
+// A display that cannot attach our memory (one across the network) answers with an
+// error, which here means only "no sharing".
+int32_t attachRefused = 0;
+int OnAttachError(Display*, XErrorEvent*) {
+    attachRefused = 1;
+    return 0;
+}
+
+// The frame's pixels in memory shared with the server; false (nothing changed) where
+// the display does not share memory with us.
+bool ShareFrame(size_t bytes) {
+    if (!XShmQueryExtension(guest.display)) return false;
+    XShmSegmentInfo& s = guest.shared;
+    s.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (s.shmid < 0) return false;
+    s.shmaddr = static_cast<char*>(shmat(s.shmid, nullptr, 0));
+    s.readOnly = True;
+    bool attached = false;
+    if (s.shmaddr != reinterpret_cast<char*>(-1)) {
+        attachRefused = 0;
+        XErrorHandler previous = XSetErrorHandler(OnAttachError);
+        if (XShmAttach(guest.display, &s)) {
+            XSync(guest.display, False);  // the refusal, if any, comes now
+            attached = !attachRefused;
+        }
+        XSetErrorHandler(previous);
+        if (!attached) shmdt(s.shmaddr);
+    }
+    shmctl(s.shmid, IPC_RMID, nullptr);  // the memory goes once both sides let it go
+    if (!attached) return false;
+    art.dibPixels = reinterpret_cast<uint32_t*>(s.shmaddr);
+    guest.sharing = 1;
+    return true;
 }
 
 bool IsTrueColour24(const XWindowAttributes& a) {
@@ -88,9 +131,15 @@ bool MakeImage() {
         if (!guest.scaled) return false;
         pixels = guest.scaled;
     }
-    guest.image = XCreateImage(guest.display, guest.visual, static_cast<unsigned>(guest.depth), ZPixmap, 0,
-                               reinterpret_cast<char*>(pixels), static_cast<unsigned>(guest.width),
-                               static_cast<unsigned>(guest.height), 32, guest.width * 4);
+    if (guest.sharing && !guest.scaled) {
+        guest.image = XShmCreateImage(guest.display, guest.visual, static_cast<unsigned>(guest.depth), ZPixmap,
+                                      reinterpret_cast<char*>(pixels), &guest.shared,
+                                      static_cast<unsigned>(guest.width), static_cast<unsigned>(guest.height));
+    } else {
+        guest.image = XCreateImage(guest.display, guest.visual, static_cast<unsigned>(guest.depth), ZPixmap, 0,
+                                   reinterpret_cast<char*>(pixels), static_cast<unsigned>(guest.width),
+                                   static_cast<unsigned>(guest.height), 32, guest.width * 4);
+    }
     if (guest.image && guest.image->bits_per_pixel != 32) DropImage();
     return guest.image != nullptr;
 }
@@ -110,9 +159,14 @@ void FitInto(uint32_t* out) {
 void Present() {
     if (!guest.image && !MakeImage()) return;
     if (guest.scaled) FitInto(guest.scaled);
-    XPutImage(guest.display, guest.window, guest.gc, guest.image, 0, 0, 0, 0, static_cast<unsigned>(guest.width),
-              static_cast<unsigned>(guest.height));
-    // Waiting for the server paces the frames and reports a vanished window at once.
+    const unsigned w = static_cast<unsigned>(guest.width), h = static_cast<unsigned>(guest.height);
+    if (guest.sharing && !guest.scaled) {
+        XShmPutImage(guest.display, guest.window, guest.gc, guest.image, 0, 0, 0, 0, w, h, False);
+    } else {
+        XPutImage(guest.display, guest.window, guest.gc, guest.image, 0, 0, 0, 0, w, h);
+    }
+    // Waiting for the server paces the frames, keeps the core from drawing into memory
+    // the server still reads, and reports a vanished window at once.
     XSync(guest.display, False);
     shell.frameDirty = 0;
     shell.exposed = 0;
@@ -195,6 +249,12 @@ int Attach(const LinuxOptions& o) {
 
 void Release() {
     DropImage();
+    if (guest.sharing) {
+        XShmDetach(guest.display, &guest.shared);
+        XSync(guest.display, False);
+        shmdt(guest.shared.shmaddr);
+        art.dibPixels = nullptr;
+    }
     ArtFree(art.dibPixels);
     ReleaseBuffers();
     ReleaseModeScratch();
@@ -216,8 +276,9 @@ int RunHack(const LinuxOptions& options) {
     int code = Attach(options);
     if (code == kExitNormal && AllocateBuffers(guest.width, guest.height) != kExitNormal) code = kExitNoMemory;
     if (code == kExitNormal) {
-        art.dibPixels = static_cast<uint32_t*>(
-            ArtAlloc(static_cast<size_t>(art.canvasWidth) * static_cast<size_t>(art.canvasHeight) * sizeof(uint32_t)));
+        const size_t bytes =
+            static_cast<size_t>(art.canvasWidth) * static_cast<size_t>(art.canvasHeight) * sizeof(uint32_t);
+        if (!ShareFrame(bytes)) art.dibPixels = static_cast<uint32_t*>(ArtAlloc(bytes));
         if (!art.dibPixels) code = kExitNoMemory;
     }
     if (code == kExitNoMemory) {

@@ -1,6 +1,6 @@
 // The program's window on SDL2: full screen on the chosen display or a framed window,
-// the core's finished frame uploaded unchanged into a streaming texture and drawn with
-// its aspect kept, and the loop that runs events and timers until the quit request.
+// showing the core's finished frame unchanged (present_linux.cpp), and the loop that
+// runs events and timers until the quit request.
 #include <SDL.h>
 
 #include <cstdio>
@@ -13,6 +13,7 @@
 #include "app/platform.h"
 #include "app/startup.h"
 #include "linux/events_linux.h"
+#include "linux/present_linux.h"
 #include "linux/shell_linux.h"
 #include "modes/modes.h"
 
@@ -23,8 +24,6 @@ constexpr char kWindowTitle[] = "Korvane's Huemix";
 constexpr int32_t kLongestWaitMs = 1000;
 
 SDL_Window* window = nullptr;
-SDL_Renderer* renderer = nullptr;
-SDL_Texture* texture = nullptr;
 int32_t fullScreenAsked = 1;  // 0 while the window manager is still to be asked
 
 // --monitor N when there is such a display, else the one under the pointer, else the first.
@@ -61,43 +60,19 @@ bool OpenWindow(const SDL_Rect& display) {
     } else {
         window = SDL_CreateWindow(kWindowTitle, p.x, p.y, p.width, p.height, flags | SDL_WINDOW_RESIZABLE);
     }
-    if (!window) return false;
-    renderer = SDL_CreateRenderer(window, -1, 0);
-    if (!renderer) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer) return false;
-    texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, art.canvasWidth,
-                                art.canvasHeight);
-    return texture != nullptr;
+    return window && OpenPresenter(window);
 }
 
 void CloseWindow() {
-    if (texture) SDL_DestroyTexture(texture);
-    if (renderer) SDL_DestroyRenderer(renderer);
+    ClosePresenter();
     if (window) SDL_DestroyWindow(window);
-    texture = nullptr;
-    renderer = nullptr;
     window = nullptr;
 }
 
-// The frame goes up only when the core composed a new one; an exposed window is drawn
-// again from the texture. 0x00RRGGBB is SDL's RGB888, so the pixels go as they are.
+// The frame goes up only when the core composed a new one; an exposed window is
+// painted again from what was shown.
 void Present() {
-    if (shell.frameDirty && art.dibPixels) {
-        SDL_UpdateTexture(texture, nullptr, art.dibPixels, art.canvasWidth * 4);
-    }
-    int cw = 0, ch = 0;
-    SDL_GetRendererOutputSize(renderer, &cw, &ch);
-    const FrameFit fit = FitFrame(cw, ch, art.canvasWidth, art.canvasHeight);
-    // The bars are black; a frame that covers everything needs no clearing first.
-    if (!fit.unscaled || !art.dibPixels) {
-        SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-        SDL_RenderClear(renderer);
-    }
-    if (art.dibPixels) {
-        const SDL_Rect target = {fit.x0, fit.y0, fit.dw, fit.dh};
-        SDL_RenderCopy(renderer, texture, nullptr, &target);
-    }
-    SDL_RenderPresent(renderer);
+    PresentFrame(shell.frameDirty && art.dibPixels, shell.exposed);
     shell.frameDirty = 0;
     shell.exposed = 0;
 }
@@ -184,14 +159,9 @@ int RunProgram(const LinuxOptions& options) {
         return kExitNoWindow;
     }
 
-    // On X11 SDL's software renderer shows the frame through shared memory (MIT-SHM)
-    // in two plain copies; its default there, OpenGL, costs five to ten times the
-    // processor time wherever the GL draws in software (no GPU driver, a virtual
-    // screen), for a frame that is mostly shown 1:1. SDL_RENDER_DRIVER still wins.
-    if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
-        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    }
+    // On X11 the frame goes into the window's own framebuffer (present_linux.cpp),
+    // which SDL would otherwise back with an OpenGL texture.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     const int display = ChooseDisplay();
     SDL_Rect bounds = {0, 0, 0, 0};
     SDL_DisplayMode mode = {};

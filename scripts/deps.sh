@@ -14,7 +14,7 @@ huemix_install_deps() {
                   # the browser version: its compiler and the browser its tests drive
                   emscripten chromium
                   # huemix for Linux, its xscreensaver hack and its Debian package
-                  libsdl2-dev libx11-dev xdg-user-dirs xscreensaver dpkg-dev lintian)
+                  libsdl2-dev libx11-dev libxext-dev xdg-user-dirs xscreensaver dpkg-dev lintian)
     [ $# -gt 0 ] && wanted=("$@")
     local missing=()
     local pkg

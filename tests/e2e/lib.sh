@@ -171,13 +171,15 @@ e2e_reg_value() {
 
 # ---- the virtual screen -----------------------------------------------------------
 
-# e2e_start_display [WIDTHxHEIGHT]: starts Xvfb on a free display number (Xvfb picks it
-# itself, so parallel runs cannot collide) and exports DISPLAY. Default 1920x1080.
+# e2e_start_display [WIDTHxHEIGHT [XVFB OPTION...]]: starts Xvfb on a free display number
+# (Xvfb picks it itself, so parallel runs cannot collide) and exports DISPLAY. Default
+# 1920x1080.
 e2e_start_display() {
     local size="${1:-1920x1080}"
+    [ $# -gt 0 ] && shift
     local numberFile="$E2E_WORK/display"
     : >"$numberFile"
-    Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp -noreset \
+    Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp -noreset "$@" \
         9>"$numberFile" >"$E2E_WORK/xvfb.log" 2>&1 &
     E2E_XVFB_PID=$!
     e2e_wait_for 10 test -s "$numberFile" || e2e_fail "Xvfb did not start (see $E2E_WORK/xvfb.log)"
