@@ -4,7 +4,8 @@
 #   - from the command to the first picture on the screen, five starts each of the
 #     splash screen and of --mode 1 (bench/linux/first_picture.py);
 #   - the processor time colour cycling costs at the default interval (50 ms), read from
-#     /proc over SECONDS once the picture is drawn, as a share of one core.
+#     /proc over SECONDS once the picture is drawn, as a share of one core: the program,
+#     then the hack on the root window.
 # SDL_RENDER_DRIVER=software (or opengl) in the environment chooses SDL's renderer.
 #
 #     bash scripts/linux_bench.sh [build/native/huemix] [SECONDS]
@@ -39,14 +40,25 @@ for arguments in "" "--mode 1"; do
     done
 done
 
-# shellcheck disable=SC2086
-"$EXE" --mode 1 >/dev/null 2>&1 &
-HUEMIX_PID=$!
-sleep 5  # past the picture
+# cycling_cost WHAT ARGUMENTS...: the processor time of the program started with the
+# arguments, over SPAN seconds once its picture is drawn.
+cycling_cost() {
+    local what="$1"
+    shift
+    "$EXE" "$@" >/dev/null 2>&1 &
+    HUEMIX_PID=$!
+    sleep 5  # past the picture
+    local before after
+    before="$(ticks)"
+    sleep "$SPAN"
+    after="$(ticks)"
+    kill "$HUEMIX_PID" 2>/dev/null
+    wait "$HUEMIX_PID" 2>/dev/null
+    HUEMIX_PID=""
+    awk -v b="$before" -v a="$after" -v hz="$(getconf CLK_TCK)" -v s="$SPAN" -v what="$what" -v cmd="$EXE $*" 'BEGIN {
+        printf "%s, colour cycling every 50 ms at 1920x1080: %.2f s of processor time in %d s (%.1f %% of one core): %s\n",
+               what, (a - b) / hz, s, 100 * (a - b) / hz / s, cmd }'
+}
 ticks() { awk '{ sub(/.*\) /, ""); print $12 + $13 }' "/proc/$HUEMIX_PID/stat"; }
-before="$(ticks)"
-sleep "$SPAN"
-after="$(ticks)"
-awk -v b="$before" -v a="$after" -v hz="$(getconf CLK_TCK)" -v s="$SPAN" -v cmd="$EXE --mode 1" 'BEGIN {
-    printf "colour cycling every 50 ms at 1920x1080: %.2f s of processor time in %d s (%.1f %% of one core): %s\n",
-           (a - b) / hz, s, 100 * (a - b) / hz / s, cmd }'
+cycling_cost "the program" --mode 1
+cycling_cost "the hack on the root window" --root --mode 1
