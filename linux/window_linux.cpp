@@ -3,6 +3,7 @@
 // runs events and timers until the quit request.
 #include <SDL.h>
 
+#include <cstdint>
 #include <cstdio>
 
 #include "app/art_state.h"
@@ -43,12 +44,10 @@ int ChooseDisplay() {
 ArtRect RectOf(const SDL_Rect& r) { return {r.x, r.y, r.x + r.w, r.y + r.h}; }
 
 // The window as the Windows program places it: covering the display, or framed at its
-// corner + 50, at most 1280 x 800. HiDPI: the Canvas has the display's pixels, and the
-// frame is drawn into the window's pixels, not its scaled points.
-bool OpenWindow(const SDL_Rect& display) {
+// corner + 50, at most 1280 x 800, in the display's points.
+bool OpenWindow(const SDL_Rect& display, const SDL_DisplayMode& mode) {
     if (art.windowedOption) art.fullScreen = 0;
-    const WindowPlacement p = StartWindowPlacement(RectOf(display), art.canvasWidth, art.canvasHeight,
-                                                   art.windowedOption);
+    const WindowPlacement p = StartWindowPlacement(RectOf(display), mode.w, mode.h, art.windowedOption);
     Uint32 flags = SDL_WINDOW_ALLOW_HIGHDPI;
     if (art.fullScreen) {
         // Borderless over the display, as the Windows program's popup; the window
@@ -60,7 +59,22 @@ bool OpenWindow(const SDL_Rect& display) {
     } else {
         window = SDL_CreateWindow(kWindowTitle, p.x, p.y, p.width, p.height, flags | SDL_WINDOW_RESIZABLE);
     }
-    return window && OpenPresenter(window);
+    return window != nullptr;
+}
+
+// HiDPI: the Canvas has the display's pixels, not its points. A scaled display (under
+// Wayland) shows in the window's pixels per point, which SDL knows once the window is
+// made; on X11 a point is a pixel.
+void DisplayPixels(const SDL_DisplayMode& mode, int* width, int* height) {
+    int points = 0, pointsHigh = 0, pixels = 0, pixelsHigh = 0;
+    SDL_GetWindowSize(window, &points, &pointsHigh);
+    SDL_GetWindowSizeInPixels(window, &pixels, &pixelsHigh);
+    *width = mode.w;
+    *height = mode.h;
+    if (points > 0 && pointsHigh > 0 && pixels > points && pixelsHigh > pointsHigh) {
+        *width = static_cast<int>(static_cast<int64_t>(mode.w) * pixels / points);
+        *height = static_cast<int>(static_cast<int64_t>(mode.h) * pixelsHigh / pointsHigh);
+    }
 }
 
 void CloseWindow() {
@@ -169,8 +183,15 @@ int RunProgram(const LinuxOptions& options) {
         SDL_Quit();
         return Fail(kExitNoWindow, "no display to open a window on");
     }
-    if (AllocateBuffers(mode.w, mode.h) != kExitNormal) {
-        std::fprintf(stderr, "huemix: not enough memory for a %dx%d picture\n", mode.w, mode.h);
+    if (!OpenWindow(bounds, mode)) {
+        SDL_Quit();
+        return Fail(kExitNoWindow, "cannot open the window");
+    }
+    int width = 0, height = 0;
+    DisplayPixels(mode, &width, &height);
+    if (AllocateBuffers(width, height) != kExitNormal) {
+        std::fprintf(stderr, "huemix: not enough memory for a %dx%d picture\n", width, height);
+        CloseWindow();
         SDL_Quit();
         return kExitNoMemory;
     }
@@ -184,8 +205,8 @@ int RunProgram(const LinuxOptions& options) {
     SelectMode(0);
     ComposeFrame();
 
-    if (!OpenWindow(bounds)) {
-        const int code = Fail(kExitNoWindow, "cannot open the window");
+    if (!OpenPresenter(window)) {
+        const int code = Fail(kExitNoWindow, "cannot show pictures in the window");
         CloseWindow();
         ReleaseFrame();
         SDL_Quit();

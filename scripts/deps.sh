@@ -13,8 +13,10 @@ huemix_install_deps() {
                   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
                   # the browser version: its compiler and the browser its tests drive
                   emscripten chromium
-                  # huemix for Linux, its xscreensaver hack and its Debian package
-                  libsdl2-dev libx11-dev libxext-dev xdg-user-dirs xscreensaver dpkg-dev lintian)
+                  # huemix for Linux, its xscreensaver hack and its Debian package, and a
+                  # Wayland compositor to run it under
+                  libsdl2-dev libx11-dev libxext-dev xdg-user-dirs xscreensaver dpkg-dev lintian
+                  weston)
     [ $# -gt 0 ] && wanted=("$@")
     local missing=()
     local pkg
