@@ -89,6 +89,13 @@ _e2e_wineserver() {
 # Ends everything this test started; the trap calls it.
 e2e_cleanup() {
     local status=$?
+    # What was on the screen when a test failed, for a log read far from the machine.
+    if { [ "$status" -ne 0 ] || [ "$E2E_FAILED" -ne 0 ]; } && [ -n "$E2E_XVFB_PID" ] &&
+        command -v xdotool >/dev/null 2>&1; then
+        echo "e2e: the windows shown on $DISPLAY:" >&2
+        xdotool search --onlyvisible --name '.' 2>/dev/null | head -n 20 |
+            while read -r w; do echo "    $w $(xdotool getwindowname "$w" 2>/dev/null)"; done >&2
+    fi
     e2e_stop_huemix
     # The prefix belongs to this build tree and tests run one at a time, so its Wine
     # server and helper processes are ours; the next test starts them on its own display.
