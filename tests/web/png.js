@@ -3,13 +3,20 @@
 'use strict';
 const zlib = require('zlib');
 
-function readPng(bytes) {
-  let pos = 8, width = 0, height = 0, colourType = 0, palette = null;
-  const idat = [];
-  while (pos < bytes.length) {
+// The chunks of a PNG in file order, each {type, data}.
+function pngChunks(bytes) {
+  const list = [];
+  for (let pos = 8; pos < bytes.length; pos += 12 + bytes.readUInt32BE(pos)) {
     const length = bytes.readUInt32BE(pos);
-    const type = bytes.toString('latin1', pos + 4, pos + 8);
-    const data = bytes.subarray(pos + 8, pos + 8 + length);
+    list.push({type: bytes.toString('latin1', pos + 4, pos + 8), data: bytes.subarray(pos + 8, pos + 8 + length)});
+  }
+  return list;
+}
+
+function readPng(bytes) {
+  let width = 0, height = 0, colourType = 0, palette = null;
+  const idat = [];
+  for (const {type, data} of pngChunks(bytes)) {
     if (type === 'IHDR') {
       width = data.readUInt32BE(0);
       height = data.readUInt32BE(4);
@@ -20,7 +27,6 @@ function readPng(bytes) {
     } else if (type === 'IDAT') {
       idat.push(data);
     }
-    pos += 12 + length;
   }
   const channels = {0: 1, 2: 3, 3: 1, 6: 4}[colourType];
   const raw = zlib.inflateSync(Buffer.concat(idat));
@@ -47,4 +53,4 @@ function readPng(bytes) {
   return {width, height, channels, pixels: out, palette};
 }
 
-module.exports = {readPng};
+module.exports = {readPng, pngChunks};

@@ -11,7 +11,7 @@ const os = require('os');
 const path = require('path');
 const {execFileSync} = require('child_process');
 const puppeteer = require('puppeteer-core');
-const {readPng} = require('./png.js');
+const {readPng, pngChunks: chunks} = require('./png.js');
 const {serveSite, recordAndDecode} = require('./video_check.js');
 const {mainThreadTasks, median, REFERENCE_MS, MOST_WORK_MS} = require('./main_thread.js');
 
@@ -32,13 +32,6 @@ const CRC = Array.from({length: 256}, (_, n) => {
   return n >>> 0;
 });
 const crc32 = bytes => (bytes.reduce((c, b) => CRC[(c ^ b) & 255] ^ (c >>> 8), 0xFFFFFFFF) ^ 0xFFFFFFFF) >>> 0;
-function chunks(png) {
-  const list = [];
-  for (let pos = 8; pos < png.length; pos += 12 + png.readUInt32BE(pos)) {
-    list.push({type: png.toString('latin1', pos + 4, pos + 8), data: png.subarray(pos + 8, pos + 8 + png.readUInt32BE(pos))});
-  }
-  return list;
-}
 function chunk(type, data) {
   const out = Buffer.alloc(12 + data.length);
   out.writeUInt32BE(data.length, 0);
@@ -268,23 +261,23 @@ async function main() {
   fs.truncateSync(sparse, 3 * 2 ** 30);
   fs.appendFileSync(sparse, chunk('IEND', Buffer.alloc(0)));
   const recipe = texts(good).Comment;
+  // The values are the core's to refuse, as the renderer's (its unit tests try each
+  // kind); here one stands for them all.
   const BAD = [
     ['not a PNG', Buffer.from('mode=1&seed=1\n'), /not a PNG file/],
     ['a PNG without a recipe', pngOf(chunks(good).filter(c => c.type !== 'tEXt')), /no recipe in it/],
     ['a bad value', withComment(good, recipe.replace(/^mode=\d/, 'mode=12')), /mode '12'/],
-    ['an out-of-range value', withComment(good, recipe.replace(/&paused=0/, '&paused=0&saturation=500')), /saturation '500'/],
-    ['a huge size', withComment(good, recipe.replace(/size=\d+x\d+/, 'size=100000x100000')), /size '100000x100000'/],
     ['a Comment too long', withComment(good, recipe + '&'.repeat(600)), /too long/],
     ['a damaged Comment', (() => { const b = Buffer.from(good); b[b.indexOf('Comment') + 10] ^= 1; return b; })(), /fails its check/],
     ['a file cut short', good.subarray(0, good.length >> 1), /cut short/],
     ['a 3 GB file', sparse, /more than 8 MiB before its picture data/]];
   page = await open('?mode=5&seed=8&paused=1');
   const kept = await page.evaluate(() => ({url: location.href, indices: Array.from(Huemix.indices())}));
-  for (const [what, content, says] of BAD) {
+  // A dropped file and a chosen one go to the same reader: the first rows try both.
+  for (const [row, [what, content, says]] of BAD.entries()) {
     const file = typeof content === 'string' ? content : path.join(work, 'bad.png');
     if (typeof content !== 'string') fs.writeFileSync(file, content);
-    for (const how of ['chosen', 'dropped']) {
-      if (how === 'dropped' && typeof content === 'string') continue;  // a drop's file lives in memory
+    for (const how of row < 2 ? ['chosen', 'dropped'] : ['chosen']) {
       await page.evaluate(() => { document.getElementById('note').textContent = ''; });
       if (how === 'chosen') {
         await (await page.$('#picture')).uploadFile(file);
