@@ -180,12 +180,14 @@ int RunProgram(const LinuxOptions& options) {
     SDL_Rect bounds = {0, 0, 0, 0};
     SDL_DisplayMode mode = {};
     if (SDL_GetDisplayBounds(display, &bounds) != 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0) {
-        SDL_Quit();
-        return Fail(kExitNoWindow, "no display to open a window on");
+        const int code = Fail(kExitNoWindow, "no display to open a window on");
+        SDL_Quit();  // after the message: it clears SDL's error
+        return code;
     }
     if (!OpenWindow(bounds, mode)) {
+        const int code = Fail(kExitNoWindow, "cannot open the window");
         SDL_Quit();
-        return Fail(kExitNoWindow, "cannot open the window");
+        return code;
     }
     int width = 0, height = 0;
     DisplayPixels(mode, &width, &height);
